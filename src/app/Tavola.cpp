@@ -1,0 +1,359 @@
+#include "app/Tavola.h"
+
+#include "exercise/ExerciseGenerator.h"
+#include "exercise/Gradient.h"
+#include "exercise/RandomSource.h"
+#include "play/Countdown.h"
+#include "play/Judge.h"
+#include "play/Numbers.h"
+#include "record/RecordFiles.h"
+#include "ui/KeyPressFilter.h"
+#include "ui/Label.h"
+#include "ui/PictureButton.h"
+#include "ui/Pictures.h"
+#include "ui/Surface.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QRandomGenerator>
+#include <QTimer>
+
+namespace {
+
+const QColor kGreen(0, 255, 0);
+const QColor kRed(255, 0, 0);
+const QColor kBlack(0, 0, 0);
+
+constexpr std::int16_t kBackspace = 8;
+constexpr std::int16_t kEnter = 13;
+
+const QString kNewGameText = QStringLiteral("INIZIAMO UNA NUOVA GARA  ?");
+const QString kNewGameTitle = QStringLiteral("INIZIARE NUOVA GARA");
+const QString kMinimisedTitle = QStringLiteral("Gioca con i monomi");
+const QString kRecordSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
+
+QString aboutText()
+{
+    return QStringLiteral(
+        "Tarvimonda %1\n\n"
+        "Un gioco per allenarsi a calcolare il valore di un'espressione con i monomi.\n"
+        "Scrivi il risultato e premi Invio; hai 15 minuti per dare più risposte esatte "
+        "che puoi e battere il record.\n\n"
+        "Programma freeware.")
+        .arg(QCoreApplication::applicationVersion());
+}
+
+} // namespace
+
+Tavola::Tavola(TavolaSeams seams)
+    : m_seams(std::move(seams))
+{
+    if (!m_seams.dialogs)
+        m_seams.dialogs = std::make_shared<QtDialogs>();
+    if (!m_seams.random)
+        m_seams.random = std::make_shared<MixingRandomSource>(QRandomGenerator::system()->generate64());
+    if (!m_seams.recordFolder)
+        m_seams.recordFolder = [] { return defaultRecordFolder(); };
+    if (!m_seams.endProgram)
+        m_seams.endProgram = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
+
+    setObjectName(QStringLiteral("Tavola"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // The client area has a fixed size: the window follows it and its menu bar.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+Tavola::~Tavola() = default;
+
+void Tavola::showTavola()
+{
+    if (m_ended)
+        return;
+    if (!m_loaded)
+        loadTavola();
+    if (m_ended)
+        return;
+    show();
+    raise();
+    activateWindow();
+    if (m_activatePending) {
+        m_activatePending = false;
+        Form_Activate();
+    }
+}
+
+void Tavola::loadTavola()
+{
+    m_controls = buildControls(*this);
+    setWindowTitle(QString::fromUtf8(windowSpec().caption));
+    setWindowIcon(pictureIcon(Picture::WindowIcon));
+    connectHandlers();
+    m_loaded = true;
+    m_activatePending = true;
+    m_judged = false;
+    // Before any handler moves it, the focus rests on the first control in
+    // tab order that can take it.
+    m_controls.cmdExit->setFocus();
+    Form_Load();
+}
+
+void Tavola::unloadTavola()
+{
+    if (!m_loaded)
+        return;
+    m_loaded = false;
+    m_controls.Timer1->stop();
+    hide();
+    // The handler that asked for the unload may still be running inside one
+    // of these objects: detach them now, delete them once it has returned.
+    QWidget *surface = takeCentralWidget();
+    QWidget *bar = menuWidget();
+    setMenuWidget(nullptr);
+    for (QWidget *old : {surface, bar}) {
+        if (!old)
+            continue;
+        old->hide();
+        old->setParent(nullptr);
+        old->deleteLater();
+    }
+    m_controls = {};
+}
+
+void Tavola::connectHandlers()
+{
+    const Controls &c = m_controls;
+    connect(c.cmdNext, &QAbstractButton::clicked, this, [this] { cmdNext_Click(); });
+    connect(c.cmdExit, &QAbstractButton::clicked, this, [this] { cmdExit_Click(); });
+    connect(c.Next, &QAction::triggered, this, [this] { Next_Click(); });
+    connect(c.Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    c.cmdNext->setDefault(true);
+    new KeyPressFilter(c.txtAnswer, [this](std::int16_t &keyCode) { txtAnswer_KeyPress(keyCode); }, c.cmdNext);
+    new KeyPressFilter(c.txtAnswer1, [this](std::int16_t &keyCode) { txtAnswer1_KeyPress(keyCode); }, c.cmdNext);
+    // The "copy" entry both has a submenu and answers a click on its title:
+    // the click shows the information first, then the submenu opens.
+    menuBar()->installEventFilter(this);
+}
+
+bool Tavola::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_loaded && watched == menuBar() && event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        QAction *action = menuBar()->actionAt(mouse->position().toPoint());
+        if (action && action == m_controls.copy->menuAction() && mouse->button() == Qt::LeftButton
+            && !m_controls.copy->isVisible()) {
+            copy_Click();
+            return m_ended;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Tavola::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void Tavola::closeEvent(QCloseEvent *event)
+{
+    // The close box ends the game without the end-of-game steps: nothing
+    // is saved.
+    event->accept();
+    if (m_ended)
+        return;
+    m_ended = true;
+    if (m_controls.Timer1)
+        m_controls.Timer1->stop();
+    m_seams.dialogs->closeAll();
+    m_seams.endProgram();
+}
+
+void Tavola::endProgram()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    if (m_controls.Timer1)
+        m_controls.Timer1->stop();
+    // A tick may end the game under another handler's dialog: close it so
+    // that handler returns, sees m_ended and goes no further.
+    m_seams.dialogs->closeAll();
+    hide();
+    m_seams.endProgram();
+}
+
+// ---- Game flow ----------------------------------------------------------
+
+void Tavola::Form_Load()
+{
+    const Controls &c = m_controls;
+    m_state.rightAnswers = 0;
+    m_state.wrongAnswers = 0;
+    c.Timer1->stop();
+    const QString name = m_seams.dialogs->inputBox(QStringLiteral("Come ti chiami?"), kAppTitle);
+    m_seams.dialogs->messageBox(QStringLiteral(" ") + name + QStringLiteral(" vediamo se sei un vero campione  "),
+                                kAppTitle, Dialogs::Icon::None);
+    c.lblnome1->setCaption(name);
+    startCountdown();
+    m_state.rightAnswers = 0;
+    m_state.wrongAnswers = 0;
+    m_state.winDir = GetSystemDir();
+    prepareRecordFiles(m_state.winDir, m_state);
+    c.lblpunti->setCaption(Leggifiletxt(m_state.winDir + QLatin1String(kScoreFileName)));
+    c.lblnome->setCaption(Leggifiletxt(m_state.winDir + QLatin1String(kNameFileName)));
+    refreshClock();
+}
+
+void Tavola::Form_Activate() { cmdNext_Click(); }
+
+void Tavola::Form_Resize()
+{
+    if (isMinimized())
+        setWindowTitle(kMinimisedTitle);
+}
+
+void Tavola::Next_Click()
+{
+    const Dialogs::Answer answer = m_seams.dialogs->askYesNo(kNewGameText, kNewGameTitle);
+    if (m_ended)
+        return;
+    if (answer != Dialogs::Answer::No)
+        unloadTavola();
+    showTavola();
+}
+
+void Tavola::copy_Click() { m_seams.dialogs->messageBox(aboutText(), kAppTitle, Dialogs::Icon::Information); }
+
+void Tavola::cmdExit_Click()
+{
+    if (m_ending || m_ended)
+        return;
+    // Stop the countdown first: its ticks must not end the game twice while
+    // the confirmation is open.
+    m_ending = true;
+    m_controls.Timer1->stop();
+    const Controls &c = m_controls;
+    const double best = leadingNumber(c.lblpunti->caption());
+    const double score = leadingNumber(c.lblScore->caption());
+    if (best >= score) {
+        endProgram();
+        return;
+    }
+    const auto failure = saveRecord(m_state.winDir, c.lblScore->caption(), c.lblnome1->caption(), m_state);
+    if (failure)
+        m_seams.dialogs->messageBox(*failure, kAppTitle, Dialogs::Icon::Warning);
+    else
+        m_seams.dialogs->messageBox(kRecordSaved, kAppTitle, Dialogs::Icon::None);
+    endProgram();
+}
+
+// ---- Exercise -------------------------------------------------------------
+
+void Tavola::cmdNext_Click()
+{
+    const Controls &c = m_controls;
+    c.txtAnswer->clear();
+    c.txtAnswer1->clear();
+    c.lblMessage->setCaption(QString());
+    for (Label *label : c.letterLabels() + c.coefficientLabels())
+        label->setForeColour(kGreen);
+
+    const ExerciseView view = drawExercise(m_state, *m_seams.random);
+    const std::array<Label *, 4> letters{c.lblmon, c.lblmon3, c.lblmon4, c.lblmon1};
+    const std::array<Label *, 4> coefficients{c.lblNum3, c.lblNum1, c.lblNum2, c.lblNum4};
+    for (std::size_t slot = 0; slot < 4; ++slot) {
+        letters[slot]->setCaption(view.letters[slot]);
+        coefficients[slot]->setCaption(view.coefficientCaptions[slot]);
+    }
+    c.cmdNext->setEnabled(false);
+    c.lblvala->setCaption(view.valueOfB);
+    c.lblvalb->setCaption(view.valueOfA);
+    paintBackground();
+    c.txtAnswer1->setFocus();
+    m_judged = false;
+}
+
+void Tavola::paintBackground()
+{
+    paintGradient(m_controls.surface->drawing(), m_state.backgroundShade);
+    m_controls.surface->update();
+}
+
+// ---- Answers --------------------------------------------------------------
+
+void Tavola::txtAnswer_KeyPress(std::int16_t &keyCode)
+{
+    const bool digit = keyCode >= '0' && keyCode <= '9';
+    if (digit || keyCode == '+' || keyCode == '-' || keyCode == kBackspace)
+        return;
+    if (keyCode != kEnter) {
+        keyCode = 0;
+        return;
+    }
+    // One judgement an exercise: a second Enter would multiply the stored
+    // products again and count the same answer twice.
+    if (m_judged)
+        return;
+    m_judged = true;
+
+    const Controls &c = m_controls;
+    const Verdict verdict = judgeAnswer(m_state, c.lblvala->caption(), c.lblvalb->caption(), c.txtAnswer->text());
+    c.lblMessage->setCaption(verdict.message);
+    if (verdict.right) {
+        for (Label *label : c.letterLabels())
+            label->setForeColour(kGreen);
+    } else {
+        for (Label *label : c.letterLabels() + c.coefficientLabels())
+            label->setForeColour(kRed);
+        c.surface->setBackColour(kBlack);
+        if (verdict.wrongCaption)
+            c.lblScore1->setCaption(*verdict.wrongCaption);
+    }
+    c.lblScore->setCaption(verdict.rightCaption);
+    c.lblScore2->setCaption(verdict.totalCaption);
+    c.cmdNext->setEnabled(true);
+    c.cmdNext->setFocus();
+}
+
+void Tavola::txtAnswer1_KeyPress(std::int16_t &)
+{
+    // The character stays in this box; only the focus moves on.
+    m_controls.txtAnswer->setFocus();
+}
+
+// ---- Countdown ------------------------------------------------------------
+
+void Tavola::startCountdown()
+{
+    m_controls.Timer1->start();
+    ::startCountdown(m_state);
+    m_controls.lblconto->setCaption(clockText(m_state));
+}
+
+void Tavola::refreshClock()
+{
+    ::refreshClock(m_state);
+    m_controls.lblconto->setCaption(clockText(m_state));
+}
+
+void Tavola::Timer1_Timer()
+{
+    switch (tickCountdown(m_state, m_controls.lblconto->caption())) {
+    case TickOutcome::EndOfGame: cmdExit_Click(); break;
+    case TickOutcome::CountedDown: m_controls.lblconto->setCaption(clockText(m_state)); break;
+    case TickOutcome::Idle: break;
+    }
+}
+
+// ---- Record files ---------------------------------------------------------
+
+QString Tavola::GetSystemDir() { return prepareFolder(m_seams.recordFolder()); }
+
+QString Tavola::Leggifiletxt(const QString &nomefile) { return ::Leggifiletxt(nomefile, m_state); }

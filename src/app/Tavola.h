@@ -1,0 +1,82 @@
+#pragma once
+
+#include "app/Dialogs.h"
+#include "app/GameState.h"
+#include "ui/Controls.h"
+
+#include <QMainWindow>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class RandomSource;
+
+// What the outside world does to the game, replaceable by tests.
+struct TavolaSeams
+{
+    std::shared_ptr<Dialogs> dialogs;          // default: QtDialogs
+    std::shared_ptr<RandomSource> random;      // default: MixingRandomSource
+    std::function<QString()> recordFolder;     // default: the per-user data folder
+    std::function<void()> endProgram;          // default: quit the application
+};
+
+// The game's one window. It lives as long as the program and owns
+// GameState; its controls are built from the window description at each
+// load and destroyed at each unload. The handlers read the controls, call
+// the subsystems and write the controls back.
+class Tavola : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Tavola(TavolaSeams seams = {});
+    ~Tavola() override;
+
+    // Loads the window when it is not loaded, shows it, and activates it
+    // once after each load.
+    void showTavola();
+    // Takes the controls, menu and timers away; the window object stays.
+    void unloadTavola();
+
+    bool isLoaded() const { return m_loaded; }
+    bool hasEnded() const { return m_ended; }
+    GameState &state() { return m_state; }
+    const Controls &controls() const { return m_controls; }
+
+    // Event handlers.
+    void Form_Load();
+    void Form_Activate();
+    void Form_Resize();
+    void Next_Click();
+    void copy_Click();
+    void cmdExit_Click();
+    void cmdNext_Click();
+    void txtAnswer_KeyPress(std::int16_t &keyCode);
+    void txtAnswer1_KeyPress(std::int16_t &keyCode);
+    void Timer1_Timer();
+
+    // Window methods.
+    void startCountdown();
+    void refreshClock();
+    QString GetSystemDir();
+    QString Leggifiletxt(const QString &nomefile);
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void loadTavola();
+    void connectHandlers();
+    void endProgram();
+    void paintBackground();
+
+    TavolaSeams m_seams;
+    GameState m_state;
+    Controls m_controls;
+    bool m_loaded = false;
+    bool m_activatePending = false;
+    bool m_ending = false;
+    bool m_ended = false;
+    bool m_judged = false;
+};

@@ -1,0 +1,20 @@
+#include "app/Tavola.h"
+#include "ui/Fonts.h"
+#include "ui/Pictures.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tarvimonda"));
+    QApplication::setApplicationVersion(QStringLiteral(TARVIMONDA_VERSION));
+    QApplication::setWindowIcon(pictureIcon(Picture::WindowIcon));
+    // The game ends only through its own steps (exit, countdown, close box).
+    QApplication::setQuitOnLastWindowClosed(false);
+    installFontSubstitutes();
+
+    Tavola tavola;
+    tavola.showTavola();
+    return QApplication::exec();
+}

@@ -1,0 +1,259 @@
+#include "ui/Controls.h"
+
+#include "ui/Fonts.h"
+#include "ui/Label.h"
+#include "ui/PictureButton.h"
+#include "ui/Pictures.h"
+#include "ui/Surface.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <map>
+#include <string_view>
+
+namespace {
+
+namespace F = ControlFlag;
+
+QString utf8(const char *text) { return QString::fromUtf8(text); }
+
+QColor colourOf(const Colour &colour, QPalette::ColorRole kindDefault)
+{
+    const QPalette palette = QApplication::palette();
+    switch (colour.source) {
+    case Colour::Rgb: return QColor::fromRgb(colour.rgb);
+    case Colour::ButtonFace: return palette.color(QPalette::Button);
+    case Colour::ButtonText: return palette.color(QPalette::ButtonText);
+    case Colour::WindowBackground: return palette.color(QPalette::Base);
+    case Colour::WindowText: return palette.color(QPalette::Text);
+    case Colour::KindDefault: break;
+    }
+    return palette.color(kindDefault);
+}
+
+QRect geometryOf(const ControlSpec &spec)
+{
+    return {toPixels(spec.left), toPixels(spec.top), toPixels(spec.width), toPixels(spec.height)};
+}
+
+void applyCommon(QWidget *widget, const ControlSpec &spec)
+{
+    widget->setObjectName(QString::fromLatin1(spec.name));
+    widget->setFont(fontFor(spec.font));
+    widget->setGeometry(geometryOf(spec));
+    if (spec.toolTip)
+        widget->setToolTip(utf8(spec.toolTip));
+    if (spec.flags & F::Disabled)
+        widget->setEnabled(false);
+    if (spec.flags & F::IconPointer)
+        widget->setCursor(pictureCursor(Picture::IconPointer));
+    if (spec.tabIndex < 0)
+        widget->setFocusPolicy(Qt::NoFocus);
+}
+
+QWidget *makeLabel(const ControlSpec &spec, QWidget *parent)
+{
+    auto *label = new Label((spec.flags & F::AutoSize) != 0, parent);
+    applyCommon(label, spec);
+    label->setForeColour(colourOf(spec.fore, QPalette::ButtonText));
+    if (spec.flags & F::Border) {
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setLineWidth(1);
+    }
+    Qt::Alignment horizontal = Qt::AlignLeft;
+    if (spec.flags & F::AlignRight)
+        horizontal = Qt::AlignRight;
+    else if (spec.flags & F::AlignCentre)
+        horizontal = Qt::AlignHCenter;
+    label->setAlignment(horizontal | Qt::AlignTop);
+    if (spec.flags & F::Opaque) {
+        label->setAutoFillBackground(true);
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::Window, colourOf(spec.back, QPalette::Button));
+        label->setPalette(pal);
+    }
+    label->setCaption(utf8(spec.caption));
+    if (spec.flags & F::Hidden)
+        label->hide();
+    return label;
+}
+
+QWidget *makeTextBox(const ControlSpec &spec, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    applyCommon(box, spec);
+    QPalette pal = box->palette();
+    pal.setColor(QPalette::Text, colourOf(spec.fore, QPalette::Text));
+    pal.setColor(QPalette::Base, colourOf(spec.back, QPalette::Base));
+    box->setPalette(pal);
+    if (spec.maxLength > 0)
+        box->setMaxLength(spec.maxLength);
+    box->setText(utf8(spec.caption));
+    box->setFocusPolicy(Qt::StrongFocus);
+    return box;
+}
+
+QWidget *makePictureButton(const ControlSpec &spec, QWidget *parent)
+{
+    auto *button = new PictureButton(parent);
+    applyCommon(button, spec);
+    button->setText(utf8(spec.caption));
+    button->setBackColour(colourOf(spec.back, QPalette::Button));
+    const QIcon normal = pictureIcon(spec.picture);
+    if (spec.picture == Picture::FaceSmile)
+        button->setPictures(normal, pictureIcon(Picture::FaceNeutral), pictureIcon(Picture::FaceGrin));
+    else
+        button->setPictures(normal, normal, normal);
+    return button;
+}
+
+QWidget *makeButton(const ControlSpec &spec, QWidget *parent)
+{
+    auto *button = new QPushButton(utf8(spec.caption), parent);
+    applyCommon(button, spec);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QWidget *makeImage(const ControlSpec &spec, QWidget *parent)
+{
+    auto *image = new QLabel(parent);
+    applyCommon(image, spec);
+    image->setPixmap(pictureIcon(spec.picture).pixmap(pictureSize(spec.picture), qApp->devicePixelRatio()));
+    image->resize(pictureSize(spec.picture));
+    return image;
+}
+
+QWidget *makeControl(const ControlSpec &spec, QWidget *parent)
+{
+    switch (spec.kind) {
+    case ControlKind::Label: return makeLabel(spec, parent);
+    case ControlKind::TextBox: return makeTextBox(spec, parent);
+    case ControlKind::PictureButton: return makePictureButton(spec, parent);
+    case ControlKind::Button: return makeButton(spec, parent);
+    case ControlKind::Image: return makeImage(spec, parent);
+    }
+    return nullptr;
+}
+
+bool isChildWindow(ControlKind kind)
+{
+    return kind == ControlKind::TextBox || kind == ControlKind::Button || kind == ControlKind::PictureButton;
+}
+
+void buildMenu(QMainWindow &window)
+{
+    auto *bar = new QMenuBar(&window);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    const auto specs = menuSpecs();
+    auto hasChildren = [&specs](const MenuSpec &entry) {
+        return std::any_of(specs.begin(), specs.end(), [&entry](const MenuSpec &other) {
+            return other.parent && std::string_view(other.parent) == entry.name;
+        });
+    };
+    std::map<std::string_view, QMenu *> menus;
+    for (const MenuSpec &entry : specs) {
+        const QString caption = utf8(entry.caption);
+        const QString name = QString::fromLatin1(entry.name);
+        QMenu *parentMenu = entry.parent ? menus.at(entry.parent) : nullptr;
+        if (hasChildren(entry)) {
+            QMenu *menu = parentMenu ? parentMenu->addMenu(caption) : bar->addMenu(caption);
+            menu->setObjectName(name);
+            menu->menuAction()->setObjectName(name);
+            menus[entry.name] = menu;
+        } else {
+            QAction *action = parentMenu ? parentMenu->addAction(caption) : bar->addAction(caption);
+            action->setObjectName(name);
+        }
+    }
+    window.setMenuBar(bar);
+}
+
+template <typename T> void bind(const QObject &root, const char *name, T *&slot)
+{
+    slot = root.findChild<T *>(QString::fromLatin1(name));
+    Q_ASSERT_X(slot, "buildControls", name);
+}
+
+#define BIND(root, controls, name) bind(root, #name, controls.name)
+
+void bindControls(const QMainWindow &window, Controls &c)
+{
+    const QObject &s = *c.surface;
+    BIND(s, c, Label1); BIND(s, c, Label2); BIND(s, c, Label3); BIND(s, c, Label4);
+    BIND(s, c, Label5); BIND(s, c, Label6); BIND(s, c, Label7); BIND(s, c, Label8);
+    BIND(s, c, Label9); BIND(s, c, Label10); BIND(s, c, Label11); BIND(s, c, Label12);
+    BIND(s, c, Label13); BIND(s, c, Label14); BIND(s, c, Label15);
+    BIND(s, c, lblconto); BIND(s, c, lblvala); BIND(s, c, lblvalb);
+    BIND(s, c, lblNum1); BIND(s, c, lblNum2); BIND(s, c, lblNum3); BIND(s, c, lblNum4);
+    BIND(s, c, lblmon); BIND(s, c, lblmon1); BIND(s, c, lblmon3); BIND(s, c, lblmon4);
+    BIND(s, c, lblnom5); BIND(s, c, lblMessage);
+    BIND(s, c, lblScore); BIND(s, c, lblScore1); BIND(s, c, lblScore2);
+    BIND(s, c, lblnome1); BIND(s, c, lblnome); BIND(s, c, lblpunti); BIND(s, c, lblTime);
+    BIND(s, c, Image1);
+    BIND(s, c, txtAnswer); BIND(s, c, txtAnswer1);
+    BIND(s, c, cmdNext); BIND(s, c, cmdExit); BIND(s, c, Command1);
+    BIND(s, c, Timer1); BIND(s, c, Timer2);
+    const QObject &m = *window.menuBar();
+    BIND(m, c, INFOMAZIONI); BIND(m, c, copy); BIND(m, c, tr);
+    BIND(m, c, Tmer); BIND(m, c, ik); BIND(m, c, Next);
+}
+
+#undef BIND
+
+} // namespace
+
+Controls buildControls(QMainWindow &window)
+{
+    Controls c;
+    const WindowSpec &spec = windowSpec();
+    c.surface = new Surface;
+    c.surface->setObjectName(QStringLiteral("clientArea"));
+    c.surface->setFixedSize(toPixels(spec.clientWidthTwips), toPixels(spec.clientHeightTwips));
+    QPalette pal = c.surface->palette();
+    pal.setColor(QPalette::WindowText, colourOf(spec.fore, QPalette::WindowText));
+    c.surface->setPalette(pal);
+    c.surface->setCursor(pictureCursor(Picture::CursorFace));
+
+    // Later siblings stack in front: create back to front, then lift the
+    // child windows (text boxes, buttons) in front of every label.
+    const auto controls = controlSpecs();
+    std::vector<std::pair<QWidget *, const ControlSpec *>> created;
+    for (auto it = controls.rbegin(); it != controls.rend(); ++it)
+        created.emplace_back(makeControl(*it, c.surface), &*it);
+    for (auto &[widget, controlSpec] : created)
+        if (isChildWindow(controlSpec->kind))
+            widget->raise();
+
+    std::vector<const ControlSpec *> focusable;
+    for (const ControlSpec &controlSpec : controls)
+        if (controlSpec.tabIndex >= 0)
+            focusable.push_back(&controlSpec);
+    std::sort(focusable.begin(), focusable.end(),
+              [](const ControlSpec *a, const ControlSpec *b) { return a->tabIndex < b->tabIndex; });
+    for (std::size_t i = 1; i < focusable.size(); ++i)
+        QWidget::setTabOrder(c.surface->findChild<QWidget *>(QString::fromLatin1(focusable[i - 1]->name)),
+                             c.surface->findChild<QWidget *>(QString::fromLatin1(focusable[i]->name)));
+
+    for (const TimerSpec &timerSpec : timerSpecs()) {
+        auto *timer = new QTimer(c.surface);
+        timer->setObjectName(QString::fromLatin1(timerSpec.name));
+        timer->setTimerType(Qt::PreciseTimer);
+        timer->setInterval(timerSpec.intervalMs);
+        // An interval of 0 never ticks; a zero-interval QTimer would spin.
+        if (timerSpec.enabled && timerSpec.intervalMs > 0)
+            timer->start();
+    }
+
+    buildMenu(window);
+    window.setCentralWidget(c.surface);
+    bindControls(window, c);
+    return c;
+}

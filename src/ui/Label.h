@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QLabel>
+
+// A caption on the window. Plain text only, never markup. With auto-size it
+// keeps its left and top edges and takes the size of its caption; without
+// it the caption wraps at blanks inside the fixed box and is cut at its end.
+class Label : public QLabel
+{
+    Q_OBJECT
+public:
+    Label(bool autoSize, QWidget *parent);
+
+    bool autoSize() const { return m_autoSize; }
+    void setCaption(const QString &caption);
+    QString caption() const { return text(); }
+    void setForeColour(const QColor &colour);
+    QColor foreColour() const;
+
+    // Width of an empty auto-size caption, so it still has a box to hover.
+    static constexpr int kEmptyWidth = 6;
+
+private:
+    void fitCaption();
+
+    bool m_autoSize;
+};

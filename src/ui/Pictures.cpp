@@ -1,0 +1,70 @@
+#include "ui/Pictures.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+// The pictures live in a static library: register them before first use.
+static void registerPictures() { Q_INIT_RESOURCE(pictures); }
+
+namespace {
+
+const char *resourceOf(Picture picture)
+{
+    switch (picture) {
+    case Picture::WindowIcon: return ":/pictures/window-icon.svg";
+    case Picture::CursorFace: return ":/pictures/cursor-face.svg";
+    case Picture::Stopwatch: return ":/pictures/stopwatch.svg";
+    case Picture::NoEntry: return ":/pictures/no-entry.svg";
+    case Picture::FaceSmile: return ":/pictures/face-smile.svg";
+    case Picture::FaceNeutral: return ":/pictures/face-neutral.svg";
+    case Picture::FaceGrin: return ":/pictures/face-grin.svg";
+    case Picture::IconPointer: return ":/pictures/icon-pointer.svg";
+    case Picture::None: break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QSize pictureSize(Picture picture)
+{
+    switch (picture) {
+    case Picture::None: return {};
+    case Picture::WindowIcon: return {48, 48};
+    default: return {32, 32};
+    }
+}
+
+QPixmap picturePixmap(Picture picture, qreal devicePixelRatio)
+{
+    static const bool registered = (registerPictures(), true);
+    Q_UNUSED(registered);
+    const char *resource = resourceOf(picture);
+    if (!resource)
+        return {};
+    QSvgRenderer renderer{QString::fromLatin1(resource)};
+    const QSize pixels = (QSizeF(pictureSize(picture)) * devicePixelRatio).toSize();
+    QPixmap pixmap(pixels);
+    pixmap.fill(Qt::transparent);
+    {
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter);
+    }
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
+}
+
+QIcon pictureIcon(Picture picture)
+{
+    QIcon icon;
+    for (qreal ratio : {1.0, 2.0, 3.0})
+        icon.addPixmap(picturePixmap(picture, ratio));
+    return icon;
+}
+
+QCursor pictureCursor(Picture picture, qreal devicePixelRatio)
+{
+    const QSize size = pictureSize(picture);
+    return QCursor(picturePixmap(picture, devicePixelRatio), size.width() / 2, size.height() / 2);
+}

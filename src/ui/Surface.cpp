@@ -1,0 +1,40 @@
+#include "ui/Surface.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+
+Surface::Surface(QWidget *parent)
+    : QWidget(parent)
+    , m_backColour(palette().color(QPalette::Button))
+{
+    // Everything is painted here: nothing behind needs drawing first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void Surface::setBackColour(const QColor &colour)
+{
+    m_backColour = colour;
+    m_drawing = QImage();
+    update();
+}
+
+QImage &Surface::drawing()
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_drawing.size() != pixels || !qFuzzyCompare(m_drawing.devicePixelRatio(), ratio)) {
+        m_drawing = QImage(pixels, QImage::Format_RGB32);
+        m_drawing.setDevicePixelRatio(ratio);
+        m_drawing.fill(m_backColour);
+    }
+    return m_drawing;
+}
+
+void Surface::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    if (m_drawing.isNull())
+        painter.fillRect(event->rect(), m_backColour);
+    else
+        painter.drawImage(QPointF(0, 0), m_drawing);
+}

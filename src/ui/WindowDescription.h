@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QRgb>
+#include <span>
+
+// The window as data: every control, timer and menu entry with its design
+// values. Positions and sizes are in twips (15 twips a pixel at 96 dpi).
+
+enum class ControlKind { Label, TextBox, Button, PictureButton, Image };
+
+// A colour as the designer chose it: a fixed #RRGGBB value, one of the
+// toolkit's system colours, or nothing (the kind's default).
+struct Colour
+{
+    enum Source { KindDefault, Rgb, ButtonFace, ButtonText, WindowBackground, WindowText };
+    Source source = KindDefault;
+    QRgb rgb = 0;
+};
+
+constexpr Colour rgb(QRgb value) { return {Colour::Rgb, value}; }
+inline constexpr Colour kDefaultColour{};
+inline constexpr Colour kButtonText{Colour::ButtonText, 0};
+inline constexpr Colour kWindowBackground{Colour::WindowBackground, 0};
+inline constexpr Colour kWindowText{Colour::WindowText, 0};
+
+struct FontSpec
+{
+    const char *face = "MS Sans Serif";
+    double points = 8.25;
+    bool bold = false;
+    bool italic = false;
+};
+
+inline constexpr FontSpec kDefaultFont{};
+
+enum class Picture {
+    None,
+    WindowIcon,
+    CursorFace,
+    Stopwatch,
+    NoEntry,
+    FaceSmile,
+    FaceNeutral,
+    FaceGrin,
+    IconPointer,
+};
+
+namespace ControlFlag {
+enum : unsigned {
+    AutoSize = 1U << 0,
+    Border = 1U << 1,
+    AlignRight = 1U << 2,
+    AlignCentre = 1U << 3,
+    Hidden = 1U << 4,
+    Disabled = 1U << 5,
+    Opaque = 1U << 6,       // labels are transparent unless this is set
+    IconPointer = 1U << 7,  // the system "icon" mouse pointer over the control
+};
+}
+
+struct ControlSpec
+{
+    const char *name;
+    ControlKind kind;
+    const char *caption; // UTF-8
+    int left, top, width, height;
+    FontSpec font;
+    Colour fore;
+    Colour back;
+    unsigned flags;
+    const char *toolTip; // UTF-8, nullptr for none
+    Picture picture;
+    int tabIndex;   // -1: cannot take the focus
+    int maxLength;  // text boxes; 0: no limit
+};
+
+struct TimerSpec
+{
+    const char *name;
+    int intervalMs;
+    bool enabled;
+};
+
+struct MenuSpec
+{
+    const char *name;
+    const char *parent; // nullptr: on the menu bar
+    const char *caption; // UTF-8
+};
+
+struct WindowSpec
+{
+    const char *caption;
+    int clientWidthTwips;
+    int clientHeightTwips;
+    Colour fore;
+};
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int toPixels(int twips) { return twips / kTwipsPerPixel; }
+
+const WindowSpec &windowSpec();
+// Front first, in the order the controls are stacked.
+std::span<const ControlSpec> controlSpecs();
+std::span<const TimerSpec> timerSpecs();
+// Parents before children.
+std::span<const MenuSpec> menuSpecs();

@@ -1,0 +1,251 @@
+// Start-up, new game, minimise, information, exit and close box, driven
+// through the real window with its dialogs answered from the test.
+#include "GameFixture.h"
+
+#include "ui/PictureButton.h"
+#include "ui/Surface.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+const QString kGreeting = QStringLiteral(" vediamo se sei un vero campione  ");
+const QString kSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
+} // namespace
+
+class GameFlowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { installFontSubstitutes(); }
+
+    void startUpAsksTheNameThenGreetsBeforeShowing()
+    {
+        GameFixture game;
+        game.start(QStringLiteral("Luca"));
+        const auto &seen = game.answerer->seen;
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0].kind, QStringLiteral("input"));
+        QCOMPARE(seen[0].title, QStringLiteral("Tarvimonda"));
+        QCOMPARE(seen[0].text, QStringLiteral("Come ti chiami?"));
+        QCOMPARE(seen[0].initialInput, QString());
+        QVERIFY(seen[0].buttons.contains("OK") && seen[0].buttons.contains("Annulla"));
+        QCOMPARE(seen[1].text, QStringLiteral(" Luca") + kGreeting);
+        QCOMPARE(seen[1].title, QStringLiteral("Tarvimonda"));
+        QCOMPARE(seen[1].buttons, QStringList{"OK"});
+        QVERIFY(!seen[0].windowVisible && !seen[1].windowVisible);
+
+        QVERIFY(game.window->isVisible());
+        QCOMPARE(game.window->windowTitle(), QStringLiteral("Calcola il valore della seguente tarvimonda"));
+        QCOMPARE(game.caption("lblnome1"), QStringLiteral("Luca"));
+        QCOMPARE(game.caption("lblconto"), QStringLiteral("00:15:00"));
+        QCOMPARE(game.window->state().secondsLeft, 900);
+        QVERIFY(game.find<QTimer>("Timer1")->isActive());
+        // First run: both record files made empty and shown empty.
+        QCOMPARE(game.readFile("esprle.txt"), QByteArray());
+        QCOMPARE(game.readFile("nesprle.txt"), QByteArray());
+        QCOMPARE(game.caption("lblpunti"), QString());
+        QCOMPARE(game.window->state().winDir, game.folder.path() + '/');
+        // The first exercise stands, the focus waits in the zero-width box.
+        QVERIFY(!game.caption("lblvala").isEmpty() && game.caption("lblvala") != "b");
+        QVERIFY(!game.find("cmdNext")->isEnabled());
+        QCOMPARE(game.window->focusWidget(), game.find("txtAnswer1"));
+        QCOMPARE(game.answerer->unexpected(), 0);
+    }
+
+    void cancelledNameGivesTheBareGreeting()
+    {
+        GameFixture game;
+        game.answerer->cancel().press("OK");
+        game.window->showTavola();
+        QCOMPARE(game.answerer->seen[1].text, QStringLiteral(" ") + kGreeting);
+        QVERIFY(game.answerer->seen[1].text.startsWith("  vediamo"));
+        QCOMPARE(game.caption("lblnome1"), QString());
+    }
+
+    void namesAreNeverMarkup()
+    {
+        GameFixture game;
+        const QString markup = QStringLiteral("<b>Zoe</b>");
+        game.start(markup);
+        QVERIFY(game.answerer->seen[1].plainText);
+        QVERIFY(game.answerer->seen[0].plainText);
+        QCOMPARE(game.caption("lblnome1"), markup);
+        QCOMPARE(game.find<Label>("lblnome1")->textFormat(), Qt::PlainText);
+    }
+
+    void newGameAnsweredNoChangesNothing()
+    {
+        GameFixture game;
+        game.start();
+        game.window->state().rightAnswers = 3;
+        game.find<Label>("lblScore")->setCaption("3");
+        game.window->Timer1_Timer();
+        QWidget *before = game.find("lblScore");
+        game.answerer->press("No");
+        game.find<QAction>("Next")->trigger();
+        const auto &question = game.answerer->seen.last();
+        QCOMPARE(question.text, QStringLiteral("INIZIAMO UNA NUOVA GARA  ?"));
+        QCOMPARE(question.title, QStringLiteral("INIZIARE NUOVA GARA"));
+        QCOMPARE(question.icon, QMessageBox::Question);
+        QCOMPARE(question.buttons, (QStringList{QString::fromUtf8("Sì"), "No"}));
+        QCOMPARE(question.defaultButton, QStringLiteral("No"));
+        QCOMPARE(game.find("lblScore"), before);
+        QCOMPARE(game.caption("lblScore"), QStringLiteral("3"));
+        QCOMPARE(game.caption("lblconto"), QStringLiteral("00:14:59"));
+        QVERIFY(game.window->isVisible());
+        QCOMPARE(game.answerer->seen.size(), 3);
+    }
+
+    void newGameAnsweredYesReloadsTheWindow()
+    {
+        GameFixture game;
+        game.start();
+        for (int i = 0; i < 50; ++i)
+            game.window->Timer1_Timer();
+        game.find<Label>("lblScore")->setCaption("4");
+        game.window->state().rightAnswers = 4;
+        const auto modeBefore = game.window->state().exerciseMode;
+        QPointer<QWidget> oldScore = game.find("lblScore");
+        game.answerer->press(QString::fromUtf8("Sì")).type("Anna").press("OK");
+        game.find<QAction>("Next")->trigger();
+
+        QCOMPARE(game.answerer->seen.size(), 5);
+        QCOMPARE(game.answerer->seen[3].text, QStringLiteral("Come ti chiami?"));
+        QCOMPARE(game.caption("lblnome1"), QStringLiteral("Anna"));
+        QCOMPARE(game.caption("lblScore"), QStringLiteral("0"));
+        QCOMPARE(game.window->state().rightAnswers, 0);
+        QCOMPARE(game.caption("lblconto"), QStringLiteral("00:15:00"));
+        QCOMPARE(game.window->state().secondsLeft, 900);
+        QVERIFY(game.find("lblScore") != oldScore);
+        QCOMPARE(game.window->findChildren<Label *>("lblScore").size(), 1);
+        QVERIFY(game.window->isVisible());
+        QVERIFY(!game.find("cmdNext")->isEnabled());
+        QCOMPARE(game.window->focusWidget(), game.find("txtAnswer1"));
+        // GameState survives the reload: the draw went on from the old mode.
+        QVERIFY(modeBefore >= 1 && modeBefore <= 5);
+        QTest::qWait(1);
+        QVERIFY(oldScore.isNull());
+        QCOMPARE(game.endCalls, 0);
+    }
+
+    void minimisingRenamesTheWindowForGood()
+    {
+        GameFixture game;
+        game.start();
+        game.window->setWindowState(Qt::WindowMinimized);
+        QTRY_COMPARE(game.window->windowTitle(), QStringLiteral("Gioca con i monomi"));
+        game.window->setWindowState(Qt::WindowNoState);
+        QTest::qWait(5);
+        QCOMPARE(game.window->windowTitle(), QStringLiteral("Gioca con i monomi"));
+    }
+
+    void informationMessage()
+    {
+        GameFixture game;
+        game.start();
+        game.answerer->press("OK");
+        game.window->copy_Click();
+        const auto &info = game.answerer->seen.last();
+        QCOMPARE(info.title, QStringLiteral("Tarvimonda"));
+        QCOMPARE(info.icon, QMessageBox::Information);
+        QCOMPARE(info.buttons, QStringList{"OK"});
+        QVERIFY(info.text.contains("Tarvimonda"));
+        QVERIFY(info.plainText);
+    }
+
+    void exitWithATieEndsSilently()
+    {
+        GameFixture game;
+        game.writeRecord("7\r\n", "Anna\r\n");
+        game.start();
+        QCOMPARE(game.caption("lblpunti"), QStringLiteral("7\r\n"));
+        QCOMPARE(game.caption("lblnome"), QStringLiteral("Anna\r\n"));
+        game.find<Label>("lblScore")->setCaption("7");
+        QTest::mouseClick(game.find("cmdExit"), Qt::LeftButton);
+        QCOMPARE(game.endCalls, 1);
+        QCOMPARE(game.answerer->seen.size(), 2);
+        QCOMPARE(game.readFile("esprle.txt"), QByteArray("7\r\n"));
+        QCOMPARE(game.readFile("nesprle.txt"), QByteArray("Anna\r\n"));
+        QVERIFY(!game.window->isVisible());
+    }
+
+    void exitWithANewRecordSavesThenConfirms()
+    {
+        GameFixture game;
+        game.writeRecord("7\r\n", "Anna\r\n");
+        game.start(QString::fromUtf8("Niccolò"));
+        game.find<Label>("lblScore")->setCaption("8");
+        bool savedBeforeMessage = false;
+        game.answerer->then([&](QWidget *dialog) {
+            savedBeforeMessage = game.readFile("esprle.txt") == "8\r\n";
+            DialogAnswerer::clickButton(dialog, "OK");
+        });
+        game.window->cmdExit_Click();
+        QCOMPARE(game.answerer->seen.last().text, kSaved);
+        QVERIFY(savedBeforeMessage);
+        QCOMPARE(game.readFile("nesprle.txt"), QString::fromUtf8("Niccolò\r\n").toUtf8());
+        QCOMPARE(game.endCalls, 1);
+    }
+
+    void firstRunWithNoRightAnswerEndsSilently()
+    {
+        GameFixture game;
+        game.start();
+        game.window->cmdExit_Click();
+        QCOMPARE(game.endCalls, 1);
+        QCOMPARE(game.readFile("esprle.txt"), QByteArray());
+    }
+
+    void closeBoxEndsWithoutSaving()
+    {
+        GameFixture game;
+        game.start();
+        game.find<Label>("lblScore")->setCaption("9");
+        game.window->close();
+        QCOMPARE(game.endCalls, 1);
+        QCOMPARE(game.readFile("esprle.txt"), QByteArray());
+        QCOMPARE(game.answerer->seen.size(), 2);
+        QVERIFY(!game.find<QTimer>("Timer1")->isActive());
+    }
+
+    void countdownTicksUnderAModalMessage()
+    {
+        GameFixture game;
+        game.start();
+        game.find<QTimer>("Timer1")->setInterval(5);
+        QString clockWhileOpen;
+        game.answerer->then([&](QWidget *dialog) {
+            QTest::qWait(60);
+            clockWhileOpen = game.caption("lblconto");
+            DialogAnswerer::clickButton(dialog, "OK");
+        });
+        game.window->copy_Click();
+        QVERIFY2(clockWhileOpen < QStringLiteral("00:14:57"), qPrintable(clockWhileOpen));
+    }
+
+    void noTickBetweenUnloadAndRestart()
+    {
+        GameFixture game;
+        game.start();
+        game.find<QTimer>("Timer1")->setInterval(1);
+        QString clockDuringPrompt;
+        game.answerer->press(QString::fromUtf8("Sì")).then([&](QWidget *dialog) {
+            QTest::qWait(30);
+            clockDuringPrompt = QString::number(game.window->state().secondsLeft);
+            auto *input = qobject_cast<QInputDialog *>(dialog);
+            input->setTextValue("Bea");
+            input->accept();
+        }).press("OK");
+        const auto before = game.window->state().secondsLeft;
+        game.find<QAction>("Next")->trigger();
+        QCOMPARE(clockDuringPrompt, QString::number(before));
+        QCOMPARE(game.caption("lblconto"), QStringLiteral("00:15:00"));
+    }
+};
+
+QTEST_MAIN(GameFlowTest)
+#include "test_game_flow.moc"

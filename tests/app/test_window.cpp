@@ -1,0 +1,237 @@
+// The window as a pupil sees it: places, captions, fonts, keys and menu.
+#include "GameFixture.h"
+
+#include "ui/PictureButton.h"
+#include "ui/Surface.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { installFontSubstitutes(); }
+
+    void everyNamedObjectExistsWithItsKind()
+    {
+        GameFixture game;
+        game.start();
+        const QStringList labels{"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7", "Label8",
+                                 "Label9", "Label10", "Label11", "Label12", "Label13", "Label14", "Label15",
+                                 "lblconto", "lblvala", "lblvalb", "lblNum1", "lblNum2", "lblNum3", "lblNum4",
+                                 "lblmon", "lblmon1", "lblmon3", "lblmon4", "lblnom5", "lblMessage", "lblScore",
+                                 "lblScore1", "lblScore2", "lblnome1", "lblnome", "lblpunti", "lblTime"};
+        for (const QString &name : labels) {
+            auto *label = game.window->findChild<Label *>(name);
+            QVERIFY2(label, qPrintable(name));
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+        }
+        QVERIFY(game.window->findChild<QLabel *>("Image1"));
+        QVERIFY(game.window->findChild<QLineEdit *>("txtAnswer"));
+        QVERIFY(game.window->findChild<QLineEdit *>("txtAnswer1"));
+        QVERIFY(game.window->findChild<PictureButton *>("cmdNext"));
+        QVERIFY(game.window->findChild<PictureButton *>("cmdExit"));
+        QVERIFY(game.window->findChild<QPushButton *>("Command1"));
+        for (const char *name : {"Timer1", "Timer2"})
+            QVERIFY2(game.window->findChild<QTimer *>(name), name);
+        for (const char *name : {"INFOMAZIONI", "copy", "tr"})
+            QVERIFY2(game.window->findChild<QMenu *>(name), name);
+        for (const char *name : {"Tmer", "ik", "Next"})
+            QVERIFY2(game.window->findChild<QAction *>(name), name);
+    }
+
+    void controlsStandAtTheirDesignPlaces()
+    {
+        GameFixture game;
+        game.start();
+        QCOMPARE(game.c().surface->size(), QSize(848, 567));
+        QCOMPARE(game.window->centralWidget(), game.c().surface);
+        // Twips / 15, relative to the client area below the menu bar.
+        QCOMPARE(game.find("lblNum3")->geometry(), QRect(8, 88, 85, 55));
+        QCOMPARE(game.find("txtAnswer")->geometry(), QRect(656, 136, 177, 80));
+        QCOMPARE(game.find("cmdNext")->geometry(), QRect(696, 408, 121, 73));
+        QCOMPARE(game.find("cmdExit")->geometry(), QRect(32, 416, 121, 73));
+        QCOMPARE(game.find("Label9")->geometry(), QRect(120, 0, 481, 41));
+        QCOMPARE(game.find("Image1")->geometry(), QRect(40, 24, 32, 32));
+        QCOMPARE(game.find("txtAnswer1")->geometry(), QRect(552, 24, 0, 7));
+        // Auto-size labels keep their left and top edges.
+        QCOMPARE(game.find("lblScore")->pos(), QPoint(64, 288));
+        QCOMPARE(game.find("lblpunti")->pos(), QPoint(712, 488));
+        // The window is as large as its client area and menu bar, and fixed.
+        const QSize size = game.window->size();
+        QCOMPARE(size.width(), 848);
+        QCOMPARE(size.height(), 567 + game.window->menuBar()->height());
+        QCOMPARE(game.window->minimumSize(), game.window->maximumSize());
+        QVERIFY(game.window->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(game.window->windowFlags() & Qt::WindowMaximizeButtonHint));
+    }
+
+    void designCaptionsFontsAndColours()
+    {
+        GameFixture game;
+        game.start();
+        QCOMPARE(game.caption("Label12"), QString::fromUtf8("Il record  è di "));
+        QCOMPARE(game.caption("Label9"), QStringLiteral("Calcola il valore della seguente "));
+        QCOMPARE(game.caption("Label5"), QStringLiteral(" b ="));
+        QCOMPARE(game.caption("lblScore"), QStringLiteral("0"));
+        const QFont lblconto = game.find("lblconto")->font();
+        QCOMPARE(lblconto.family(), QStringLiteral("Arial Black"));
+        QCOMPARE(lblconto.pointSizeF(), 12.0);
+        const QFont message = game.find("lblMessage")->font();
+        QVERIFY(message.bold() && message.italic());
+        QCOMPARE(message.pointSizeF(), 24.0);
+        QCOMPARE(game.find("lblvalb")->font().pointSizeF(), 26.25);
+        QCOMPARE(game.find<Label>("Label6")->foreColour(), QColor(0x00, 0xC0, 0x00));
+        QCOMPARE(game.find<Label>("lblnome")->foreColour(), QColor(0xFF, 0x00, 0xFF));
+        QCOMPARE(game.find<PictureButton>("cmdExit")->backColour(), QColor(0xFF, 0x00, 0x00));
+        QCOMPARE(game.find<QLineEdit>("txtAnswer")->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0x80));
+        // Missing faces fall back to installed faces with the same metrics.
+        const QFontInfo arial(game.find("lblNum3")->font());
+        QVERIFY2(arial.family() == "Arial" || arial.family() == "Liberation Sans", qPrintable(arial.family()));
+        QVERIFY(game.find("Label2")->isHidden());
+        QVERIFY(game.find<QLabel>("Label2")->autoFillBackground());
+        QVERIFY(!game.find<QLabel>("Label9")->autoFillBackground());
+    }
+
+    void toolTipsReadExactly()
+    {
+        GameFixture game;
+        game.start();
+        QCOMPARE(game.find("txtAnswer")->toolTip(), QStringLiteral("Inserisci il risultato e  premi il tasto  Invio"));
+        QCOMPARE(game.find("cmdNext")->toolTip(), QStringLiteral("Go"));
+        QCOMPARE(game.find("cmdExit")->toolTip(),
+                 QStringLiteral("Ti prego resta ancora, forse riuscirai a farmi uscire "));
+        QCOMPARE(game.find("lblScore")->toolTip(),
+                 QString::fromUtf8("Questo è il tuo punteggio. Forza con il  record"));
+        QCOMPARE(game.find("Image1")->toolTip(), QStringLiteral("Clicca sotto di me per impostare il Timer"));
+        QCOMPARE(game.find("lblTime")->toolTip(), QStringLiteral("Clicca sotto di me per attivare il Timer"));
+    }
+
+    void autoSizeLabelsFollowTheirCaptions()
+    {
+        GameFixture game;
+        game.start(QString());
+        auto *name = game.find<Label>("lblnome1");
+        const int emptyWidth = name->width();
+        QVERIFY2(emptyWidth > 0 && emptyWidth < 15, "an empty name leaves a narrow box");
+        name->setCaption(QStringLiteral("Massimiliano"));
+        QVERIFY(name->width() > 100);
+        QCOMPARE(name->pos(), QPoint(136, 376));
+
+        auto *score = game.find<Label>("lblScore");
+        const int oneDigit = score->width();
+        score->setCaption(QStringLiteral("12"));
+        QVERIFY(score->width() > oneDigit);
+        // A fixed box keeps its size whatever its caption.
+        auto *coefficient = game.find<Label>("lblNum3");
+        coefficient->setCaption(QStringLiteral("-5"));
+        QCOMPARE(coefficient->size(), QSize(85, 55));
+    }
+
+    void commandOneHidesBehindTheNextButton()
+    {
+        GameFixture game;
+        game.start();
+        QWidget *command1 = game.find("Command1");
+        QCOMPARE(game.c().surface->childAt(command1->geometry().center()), game.find("cmdNext"));
+        // Text boxes and buttons stand in front of every label.
+        QCOMPARE(game.c().surface->childAt(QPoint(700, 140)), game.find("txtAnswer"));
+    }
+
+    void tabOrderAndZeroWidthBox()
+    {
+        GameFixture game;
+        game.start();
+        auto *cmdNext = game.find<PictureButton>("cmdNext");
+        cmdNext->setEnabled(true);
+        QWidget *expected[] = {game.find("cmdExit"), cmdNext, game.find("txtAnswer"), game.find("Command1"),
+                               game.find("txtAnswer1")};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(expected[i]->nextInFocusChain() != nullptr, true);
+        expected[0]->setFocus();
+        for (int i = 1; i < 5; ++i) {
+            QWidget *next = expected[i - 1]->nextInFocusChain();
+            while (next && !(next->focusPolicy() & Qt::TabFocus))
+                next = next->nextInFocusChain();
+            QCOMPARE(next, expected[i]);
+        }
+        // The zero-width box is shown, enabled and takes the focus and keys.
+        auto *hidden = game.find<QLineEdit>("txtAnswer1");
+        QCOMPARE(hidden->width(), 0);
+        QVERIFY(hidden->isVisible() && hidden->isEnabled());
+    }
+
+    void answerBoxTakesFourCharacters()
+    {
+        GameFixture game;
+        game.start();
+        auto *box = game.find<QLineEdit>("txtAnswer");
+        box->setFocus();
+        QTest::keyClicks(box, "12345");
+        QCOMPARE(box->text(), QStringLiteral("1234"));
+    }
+
+    void accessKeysAndFocusedButtons()
+    {
+        GameFixture game;
+        game.start();
+        auto *cmdNext = game.find<PictureButton>("cmdNext");
+        QSignalSpy nextClicks(cmdNext, &QAbstractButton::clicked);
+        QCOMPARE(cmdNext->shortcut(), QKeySequence(Qt::ALT | Qt::Key_N));
+        QCOMPARE(game.find<PictureButton>("cmdExit")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
+        // Disabled: neither the access key nor a click reaches it.
+        QTest::mouseClick(cmdNext, Qt::LeftButton);
+        QCOMPARE(nextClicks.count(), 0);
+        cmdNext->setEnabled(true);
+        cmdNext->setFocus();
+        QTest::keyClick(cmdNext, Qt::Key_Space);
+        QTRY_COMPARE(nextClicks.count(), 1);
+        // The click drew a new exercise, which disables the button again.
+        QVERIFY(!cmdNext->isEnabled());
+        cmdNext->setEnabled(true);
+        cmdNext->setFocus();
+        QTest::keyClick(cmdNext, Qt::Key_Return);
+        QTRY_COMPARE(nextClicks.count(), 2);
+    }
+
+    void menuTreeAsDesigned()
+    {
+        GameFixture game;
+        game.start();
+        const QList<QAction *> bar = game.window->menuBar()->actions();
+        QCOMPARE(bar.size(), 3);
+        QCOMPARE(bar[0]->objectName(), QStringLiteral("INFOMAZIONI"));
+        QCOMPARE(bar[1]->objectName(), QStringLiteral("copy"));
+        QCOMPARE(bar[2]->objectName(), QStringLiteral("Next"));
+        QCOMPARE(bar[2]->text(), QStringLiteral("Nuovo"));
+        QCOMPARE(game.find<QMenu>("INFOMAZIONI")->actions().first()->objectName(), QStringLiteral("Tmer"));
+        auto *tr = game.find<QMenu>("tr");
+        QCOMPARE(tr->title(), QStringLiteral("programma freeware"));
+        QCOMPARE(game.find<QMenu>("copy")->actions().first(), tr->menuAction());
+        QCOMPARE(tr->actions().first()->objectName(), QStringLiteral("ik"));
+        for (QAction *action : game.window->findChildren<QAction *>())
+            QVERIFY(action->shortcut().isEmpty() && !action->isCheckable() && action->isEnabled());
+    }
+
+    void timersAsDesigned()
+    {
+        GameFixture game;
+        game.start();
+        auto *timer1 = game.find<QTimer>("Timer1");
+        QCOMPARE(timer1->interval(), 1000);
+        QCOMPARE(timer1->timerType(), Qt::PreciseTimer);
+        QVERIFY(timer1->isActive());
+        auto *timer2 = game.find<QTimer>("Timer2");
+        QCOMPARE(timer2->interval(), 0);
+        QVERIFY(!timer2->isActive());
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "test_window.moc"

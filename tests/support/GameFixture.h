@@ -1,0 +1,65 @@
+#pragma once
+
+#include "DialogAnswerer.h"
+
+#include "app/Tavola.h"
+#include "exercise/RandomSource.h"
+#include "ui/Fonts.h"
+#include "ui/Label.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// One game on a real window, headless, with its record files in a fresh
+// temporary folder and the end of the program recorded instead of quitting.
+struct GameFixture
+{
+    explicit GameFixture(std::shared_ptr<RandomSource> random = std::make_shared<MixingRandomSource>(7))
+    {
+        TavolaSeams seams;
+        seams.random = std::move(random);
+        seams.recordFolder = [this] { return folder.path(); };
+        seams.endProgram = [this] { ++endCalls; };
+        window = std::make_unique<Tavola>(std::move(seams));
+        answerer = std::make_unique<DialogAnswerer>(window.get());
+    }
+
+    // Starts the game: the name prompt answered with name, the greeting OK.
+    void start(const QString &name = QStringLiteral("Luca"))
+    {
+        answerer->type(name).press(QStringLiteral("OK"));
+        window->showTavola();
+    }
+
+    void writeRecord(const QByteArray &score, const QByteArray &name)
+    {
+        writeFile(QStringLiteral("esprle.txt"), score);
+        writeFile(QStringLiteral("nesprle.txt"), name);
+    }
+    void writeFile(const QString &fileName, const QByteArray &bytes)
+    {
+        QFile file(folder.filePath(fileName));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray readFile(const QString &fileName) const
+    {
+        QFile file(folder.filePath(fileName));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    template <typename T = QWidget> T *find(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString caption(const char *name) const { return find<Label>(name)->caption(); }
+    const Controls &c() const { return window->controls(); }
+
+    QTemporaryDir folder;
+    int endCalls = 0;
+    std::unique_ptr<Tavola> window;
+    std::unique_ptr<DialogAnswerer> answerer;
+};
