@@ -7,12 +7,14 @@
 #include "play/Judge.h"
 #include "play/Numbers.h"
 #include "record/RecordFiles.h"
+#include "ui/AccessibleNames.h"
 #include "ui/KeyPressFilter.h"
 #include "ui/Label.h"
 #include "ui/PictureButton.h"
 #include "ui/Pictures.h"
 #include "ui/Surface.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLayout>
@@ -138,6 +140,27 @@ void Tavola::connectHandlers()
     // The "copy" entry both has a submenu and answers a click on its title:
     // the click shows the information first, then the submenu opens.
     menuBar()->installEventFilter(this);
+    connect(c.copy, &QMenu::aboutToShow, this, [this] { copyMenuOpening(); });
+}
+
+void Tavola::copyMenuOpening()
+{
+    if (m_copyMenuAnswered) {
+        m_copyMenuAnswered = false;
+        return;
+    }
+    // Opened from the keyboard: close it, give the information, then open it
+    // again, as a click would.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_loaded)
+            return;
+        m_controls.copy->hide();
+        copy_Click();
+        if (m_loaded && !m_ended) {
+            m_copyMenuAnswered = true;
+            menuBar()->setActiveAction(m_controls.copy->menuAction());
+        }
+    });
 }
 
 bool Tavola::eventFilter(QObject *watched, QEvent *event)
@@ -148,6 +171,7 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
         if (action && action == m_controls.copy->menuAction() && mouse->button() == Qt::LeftButton
             && !m_controls.copy->isVisible()) {
             copy_Click();
+            m_copyMenuAnswered = true;
             return m_ended;
         }
     }
@@ -276,6 +300,7 @@ void Tavola::cmdNext_Click()
     c.lblvala->setCaption(view.valueOfB);
     c.lblvalb->setCaption(view.valueOfA);
     paintBackground();
+    c.txtAnswer1->setAccessibleDescription(describeExercise(c));
     c.txtAnswer1->setFocus();
     m_judged = false;
 }
@@ -306,6 +331,8 @@ void Tavola::txtAnswer_KeyPress(std::int16_t &keyCode)
     const Controls &c = m_controls;
     const Verdict verdict = judgeAnswer(m_state, c.lblvala->caption(), c.lblvalb->caption(), c.txtAnswer->text());
     c.lblMessage->setCaption(verdict.message);
+    QAccessibleEvent announce(c.lblMessage, QAccessible::Alert);
+    QAccessible::updateAccessibility(&announce);
     if (verdict.right) {
         for (Label *label : c.letterLabels())
             label->setForeColour(kGreen);

@@ -68,6 +68,7 @@ protected:
 private:
     void loadTavola();
     void connectHandlers();
+    void copyMenuOpening();
     void endProgram();
     void paintBackground();
 
@@ -79,4 +80,5 @@ private:
     bool m_ending = false;
     bool m_ended = false;
     bool m_judged = false;
+    bool m_copyMenuAnswered = false;
 };

@@ -1,5 +1,6 @@
 #include "ui/Controls.h"
 
+#include "ui/AccessibleNames.h"
 #include "ui/Fonts.h"
 #include "ui/Label.h"
 #include "ui/PictureButton.h"
@@ -255,5 +256,6 @@ Controls buildControls(QMainWindow &window)
     buildMenu(window);
     window.setCentralWidget(c.surface);
     bindControls(window, c);
+    applyAccessibleNames(c);
     return c;
 }

@@ -16,6 +16,21 @@ void Label::setCaption(const QString &caption)
     setText(caption);
     if (m_autoSize)
         fitCaption();
+    if (!m_accessiblePrefix.isEmpty())
+        updateAccessibleName();
+}
+
+void Label::setAccessiblePrefix(const QString &prefix)
+{
+    m_accessiblePrefix = prefix;
+    updateAccessibleName();
+}
+
+void Label::updateAccessibleName()
+{
+    // Setting the name tells assistive tools it changed.
+    const QString shownText = text().trimmed();
+    setAccessibleName(shownText.isEmpty() ? m_accessiblePrefix : m_accessiblePrefix + QStringLiteral(": ") + shownText);
 }
 
 void Label::setForeColour(const QColor &colour)

@@ -17,11 +17,17 @@ public:
     void setForeColour(const QColor &colour);
     QColor foreColour() const;
 
+    // Screen readers then read "prefix: caption" as the label's name.
+    void setAccessiblePrefix(const QString &prefix);
+
     // Width of an empty auto-size caption, so it still has a box to hover.
     static constexpr int kEmptyWidth = 6;
 
 private:
     void fitCaption();
 
+    void updateAccessibleName();
+
     bool m_autoSize;
+    QString m_accessiblePrefix;
 };
