@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QLabel>
 
 // A caption on the window. Plain text only, never markup. With auto-size it
@@ -15,7 +16,7 @@ public:
     void setCaption(const QString &caption);
     QString caption() const { return text(); }
     void setForeColour(const QColor &colour);
-    QColor foreColour() const;
+    QColor foreColour() const { return m_foreColour; }
 
     // Screen readers then read "prefix: caption" as the label's name.
     void setAccessiblePrefix(const QString &prefix);
@@ -23,11 +24,18 @@ public:
     // Width of an empty auto-size caption, so it still has a box to hover.
     static constexpr int kEmptyWidth = 6;
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void fitCaption();
 
     void updateAccessibleName();
 
     bool m_autoSize;
+    bool m_captionSet = false;
+    QColor m_foreColour;
     QString m_accessiblePrefix;
+    QHash<QString, QSize> m_fittedSizes;
+    static constexpr qsizetype kMaxFittedSizes = 256;
 };
