@@ -44,6 +44,9 @@ QFont fontFor(const FontSpec &spec)
     font.setPointSizeF(spec.points);
     font.setBold(spec.bold);
     font.setItalic(spec.italic);
+    // Captions are set without kerning, as classic Windows text is; it also
+    // lets a label measure digits from their glyph advances alone.
+    font.setKerning(false);
     // Arial Black is a heavier cut than bold: ask for the heaviest weight.
     if (qstrcmp(spec.face, "Arial Black") == 0)
         font.setWeight(QFont::Black);

@@ -1,6 +1,7 @@
 #include "ui/Label.h"
 
 #include <QPainter>
+#include <QtMath>
 #include <QStyle>
 
 
@@ -61,22 +62,43 @@ void Label::paintEvent(QPaintEvent *)
     painter.drawText(contentsRect(), flags, text());
 }
 
-void Label::fitCaption()
+namespace {
+
+bool isPlainNumber(const QString &text)
 {
-    // Measuring shapes the text, which costs more than the rest of an
-    // answer; the counters and values show the same few captions again and
-    // again, so their sizes are kept.
-    if (const auto known = m_fittedSizes.constFind(text()); known != m_fittedSizes.cend()) {
-        resize(*known);
-        return;
+    if (text.isEmpty() || text.size() > 12)
+        return false;
+    for (QChar c : text)
+        if (!(c.isDigit() && c.unicode() < 128) && c != u'-')
+            return false;
+    return true;
+}
+
+} // namespace
+
+QSize Label::captionSize() const
+{
+    // The counters change at every answer. Shaping their digits through
+    // QLabel costs more than the rest of the answer; without kerning (see
+    // fontFor) their cached glyph advances give the same width.
+    if (!font().kerning() && isPlainNumber(text())) {
+        const QFontMetricsF metrics(font());
+        qreal advance = 0;
+        for (QChar c : text())
+            advance += metrics.horizontalAdvance(c);
+        const int width = qCeil(advance);
+        // One line is as tall as QLabel makes it, whatever its digits.
+        if (m_lineHeight < 0)
+            m_lineHeight = QFontMetrics(font()).boundingRect(QRect(), Qt::TextExpandTabs, QStringLiteral("0")).height();
+        const QMargins margins = contentsMargins();
+        return {width + margins.left() + margins.right(), m_lineHeight + margins.top() + margins.bottom()};
     }
-    // QLabel measures its caption, line ends included (a record file is
-    // shown as read), the way it will paint it.
+    // Anything else is measured as QLabel paints it, line ends included (a
+    // record file is shown as read).
     QSize size = sizeHint();
     if (text().isEmpty())
         size.setWidth(kEmptyWidth + 2 * frameWidth());
-    if (m_fittedSizes.size() >= kMaxFittedSizes)
-        m_fittedSizes.clear();
-    m_fittedSizes.insert(text(), size);
-    resize(size);
+    return size;
 }
+
+void Label::fitCaption() { resize(captionSize()); }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QLabel>
 
 // A caption on the window. Plain text only, never markup. With auto-size it
@@ -18,6 +17,9 @@ public:
     void setForeColour(const QColor &colour);
     QColor foreColour() const { return m_foreColour; }
 
+    // The size an auto-size label takes for its caption.
+    QSize captionSize() const;
+
     // Screen readers then read "prefix: caption" as the label's name.
     void setAccessiblePrefix(const QString &prefix);
 
@@ -34,8 +36,8 @@ private:
 
     bool m_autoSize;
     bool m_captionSet = false;
+    mutable int m_lineHeight = -1;
     QColor m_foreColour;
     QString m_accessiblePrefix;
-    QHash<QString, QSize> m_fittedSizes;
-    static constexpr qsizetype kMaxFittedSizes = 256;
+
 };

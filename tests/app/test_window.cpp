@@ -134,6 +134,22 @@ private Q_SLOTS:
         QCOMPARE(coefficient->size(), QSize(85, 55));
     }
 
+    void numbersAreMeasuredAsQLabelMeasuresThem()
+    {
+        GameFixture game;
+        game.start();
+        for (const char *name : {"lblScore", "lblScore1", "lblpunti", "lblNum1", "lblNum4"}) {
+            auto *label = game.find<Label>(name);
+            QList<int> numbers{1234, 11111, 32767, -5, -11, -32768};
+            for (int n = 0; n <= 150; ++n)
+                numbers << n;
+            for (int n : numbers) {
+                label->setCaption(QString::number(n));
+                QVERIFY2(label->size() == label->sizeHint(), qPrintable(QString("%1 %2 %3 %4").arg(name).arg(n).arg(label->width()).arg(label->sizeHint().width())));
+            }
+        }
+    }
+
     void commandOneHidesBehindTheNextButton()
     {
         GameFixture game;
