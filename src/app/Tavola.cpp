@@ -46,7 +46,7 @@ QString aboutText()
         "Un gioco per allenarsi a calcolare il valore di un'espressione con i monomi.\n"
         "Scrivi il risultato e premi Invio; hai 15 minuti per dare più risposte esatte "
         "che puoi e battere il record.\n\n"
-        "Programma freeware.")
+        "Programma libero e gratuito, distribuito con la licenza GNU GPL versione 3 o successiva.")
         .arg(QCoreApplication::applicationVersion());
 }
 

@@ -10,6 +10,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("tarvimonda"));
     QApplication::setApplicationVersion(QStringLiteral(TARVIMONDA_VERSION));
     QApplication::setWindowIcon(pictureIcon(Picture::WindowIcon));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tarvimonda"));
     // The game ends only through its own steps (exit, countdown, close box).
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutes();

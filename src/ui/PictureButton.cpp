@@ -89,7 +89,7 @@ void PictureButton::paintEvent(QPaintEvent *)
         // Engraved grey caption, as disabled buttons show it.
         painter.setPen(Qt::white);
         painter.drawText(captionRect.translated(1, 1), Qt::AlignCenter | Qt::TextShowMnemonic, text());
-        painter.setPen(QColor(128, 128, 128));
+        painter.setPen(QColor(72, 72, 72));
     }
     painter.drawText(captionRect, Qt::AlignCenter | Qt::TextShowMnemonic, text());
 
