@@ -191,6 +191,25 @@ private Q_SLOTS:
         QCOMPARE(game.endCalls, 1);
     }
 
+    void bestScoreIsReadByItsLeadingNumber()
+    {
+        GameFixture tie;
+        tie.writeRecord("15abc\r\n", "Anna\r\n");
+        tie.start();
+        tie.find<Label>("lblScore")->setCaption("15");
+        tie.window->cmdExit_Click();
+        QCOMPARE(tie.answerer->seen.size(), 2);
+        QCOMPARE(tie.readFile("esprle.txt"), QByteArray("15abc\r\n"));
+
+        GameFixture beaten;
+        beaten.writeRecord("15abc\r\n", "Anna\r\n");
+        beaten.start();
+        beaten.find<Label>("lblScore")->setCaption("16");
+        beaten.answerer->press("OK");
+        beaten.window->cmdExit_Click();
+        QCOMPARE(beaten.readFile("esprle.txt"), QByteArray("16\r\n"));
+    }
+
     void firstRunWithNoRightAnswerEndsSilently()
     {
         GameFixture game;
