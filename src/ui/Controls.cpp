@@ -39,107 +39,107 @@ QColor colourOf(const Colour &colour, QPalette::ColorRole kindDefault)
     return palette.color(kindDefault);
 }
 
-QRect geometryOf(const ControlSpec &spec)
+QRect geometryOf(const ControlSpec &design)
 {
-    return {toPixels(spec.left), toPixels(spec.top), toPixels(spec.width), toPixels(spec.height)};
+    return {toPixels(design.left), toPixels(design.top), toPixels(design.width), toPixels(design.height)};
 }
 
-void applyCommon(QWidget *widget, const ControlSpec &spec)
+void applyCommon(QWidget *widget, const ControlSpec &design)
 {
-    widget->setObjectName(QString::fromLatin1(spec.name));
-    widget->setFont(fontFor(spec.font));
-    widget->setGeometry(geometryOf(spec));
-    if (spec.toolTip)
-        widget->setToolTip(utf8(spec.toolTip));
-    if (spec.flags & F::Disabled)
+    widget->setObjectName(QString::fromLatin1(design.name));
+    widget->setFont(fontFor(design.font));
+    widget->setGeometry(geometryOf(design));
+    if (design.toolTip)
+        widget->setToolTip(utf8(design.toolTip));
+    if (design.flags & F::Disabled)
         widget->setEnabled(false);
-    if (spec.flags & F::IconPointer)
+    if (design.flags & F::IconPointer)
         widget->setCursor(pictureCursor(Picture::IconPointer));
-    if (spec.tabIndex < 0)
+    if (design.tabIndex < 0)
         widget->setFocusPolicy(Qt::NoFocus);
 }
 
-QWidget *makeLabel(const ControlSpec &spec, QWidget *parent)
+QWidget *makeLabel(const ControlSpec &design, QWidget *parent)
 {
-    auto *label = new Label((spec.flags & F::AutoSize) != 0, parent);
-    applyCommon(label, spec);
-    label->setForeColour(colourOf(spec.fore, QPalette::ButtonText));
-    if (spec.flags & F::Border) {
+    auto *label = new Label((design.flags & F::AutoSize) != 0, parent);
+    applyCommon(label, design);
+    label->setForeColour(colourOf(design.fore, QPalette::ButtonText));
+    if (design.flags & F::Border) {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setLineWidth(1);
     }
     Qt::Alignment horizontal = Qt::AlignLeft;
-    if (spec.flags & F::AlignRight)
+    if (design.flags & F::AlignRight)
         horizontal = Qt::AlignRight;
-    else if (spec.flags & F::AlignCentre)
+    else if (design.flags & F::AlignCentre)
         horizontal = Qt::AlignHCenter;
     label->setAlignment(horizontal | Qt::AlignTop);
-    if (spec.flags & F::Opaque) {
+    if (design.flags & F::Opaque) {
         label->setAutoFillBackground(true);
         QPalette pal = label->palette();
-        pal.setColor(QPalette::Window, colourOf(spec.back, QPalette::Button));
+        pal.setColor(QPalette::Window, colourOf(design.back, QPalette::Button));
         label->setPalette(pal);
     }
-    label->setCaption(utf8(spec.caption));
-    if (spec.flags & F::Hidden)
+    label->setCaption(utf8(design.caption));
+    if (design.flags & F::Hidden)
         label->hide();
     return label;
 }
 
-QWidget *makeTextBox(const ControlSpec &spec, QWidget *parent)
+QWidget *makeTextBox(const ControlSpec &design, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
-    applyCommon(box, spec);
+    applyCommon(box, design);
     QPalette pal = box->palette();
-    pal.setColor(QPalette::Text, colourOf(spec.fore, QPalette::Text));
-    pal.setColor(QPalette::Base, colourOf(spec.back, QPalette::Base));
+    pal.setColor(QPalette::Text, colourOf(design.fore, QPalette::Text));
+    pal.setColor(QPalette::Base, colourOf(design.back, QPalette::Base));
     box->setPalette(pal);
-    if (spec.maxLength > 0)
-        box->setMaxLength(spec.maxLength);
-    box->setText(utf8(spec.caption));
+    if (design.maxLength > 0)
+        box->setMaxLength(design.maxLength);
+    box->setText(utf8(design.caption));
     box->setFocusPolicy(Qt::StrongFocus);
     return box;
 }
 
-QWidget *makePictureButton(const ControlSpec &spec, QWidget *parent)
+QWidget *makePictureButton(const ControlSpec &design, QWidget *parent)
 {
     auto *button = new PictureButton(parent);
-    applyCommon(button, spec);
-    button->setText(utf8(spec.caption));
-    button->setBackColour(colourOf(spec.back, QPalette::Button));
-    const QIcon normal = pictureIcon(spec.picture);
-    if (spec.picture == Picture::FaceSmile)
+    applyCommon(button, design);
+    button->setText(utf8(design.caption));
+    button->setBackColour(colourOf(design.back, QPalette::Button));
+    const QIcon normal = pictureIcon(design.picture);
+    if (design.picture == Picture::FaceSmile)
         button->setPictures(normal, pictureIcon(Picture::FaceNeutral), pictureIcon(Picture::FaceGrin));
     else
         button->setPictures(normal, normal, normal);
     return button;
 }
 
-QWidget *makeButton(const ControlSpec &spec, QWidget *parent)
+QWidget *makeButton(const ControlSpec &design, QWidget *parent)
 {
-    auto *button = new QPushButton(utf8(spec.caption), parent);
-    applyCommon(button, spec);
+    auto *button = new QPushButton(utf8(design.caption), parent);
+    applyCommon(button, design);
     button->setAutoDefault(false);
     return button;
 }
 
-QWidget *makeImage(const ControlSpec &spec, QWidget *parent)
+QWidget *makeImage(const ControlSpec &design, QWidget *parent)
 {
     auto *image = new QLabel(parent);
-    applyCommon(image, spec);
-    image->setPixmap(pictureIcon(spec.picture).pixmap(pictureSize(spec.picture), qApp->devicePixelRatio()));
-    image->resize(pictureSize(spec.picture));
+    applyCommon(image, design);
+    image->setPixmap(pictureIcon(design.picture).pixmap(pictureSize(design.picture), qApp->devicePixelRatio()));
+    image->resize(pictureSize(design.picture));
     return image;
 }
 
-QWidget *makeControl(const ControlSpec &spec, QWidget *parent)
+QWidget *makeControl(const ControlSpec &design, QWidget *parent)
 {
-    switch (spec.kind) {
-    case ControlKind::Label: return makeLabel(spec, parent);
-    case ControlKind::TextBox: return makeTextBox(spec, parent);
-    case ControlKind::PictureButton: return makePictureButton(spec, parent);
-    case ControlKind::Button: return makeButton(spec, parent);
-    case ControlKind::Image: return makeImage(spec, parent);
+    switch (design.kind) {
+    case ControlKind::Label: return makeLabel(design, parent);
+    case ControlKind::TextBox: return makeTextBox(design, parent);
+    case ControlKind::PictureButton: return makePictureButton(design, parent);
+    case ControlKind::Button: return makeButton(design, parent);
+    case ControlKind::Image: return makeImage(design, parent);
     }
     return nullptr;
 }
@@ -153,14 +153,14 @@ void buildMenu(QMainWindow &window)
 {
     auto *bar = new QMenuBar(&window);
     bar->setObjectName(QStringLiteral("menuBar"));
-    const auto specs = menuSpecs();
-    auto hasChildren = [&specs](const MenuSpec &entry) {
-        return std::any_of(specs.begin(), specs.end(), [&entry](const MenuSpec &other) {
+    const auto designs = menuSpecs();
+    auto hasChildren = [&designs](const MenuSpec &entry) {
+        return std::any_of(designs.begin(), designs.end(), [&entry](const MenuSpec &other) {
             return other.parent && std::string_view(other.parent) == entry.name;
         });
     };
     std::map<std::string_view, QMenu *> menus;
-    for (const MenuSpec &entry : specs) {
+    for (const MenuSpec &entry : designs) {
         const QString caption = utf8(entry.caption);
         const QString name = QString::fromLatin1(entry.name);
         QMenu *parentMenu = entry.parent ? menus.at(entry.parent) : nullptr;
@@ -214,12 +214,12 @@ void bindControls(const QMainWindow &window, Controls &c)
 Controls buildControls(QMainWindow &window)
 {
     Controls c;
-    const WindowSpec &spec = windowSpec();
+    const WindowSpec &design = windowSpec();
     c.surface = new Surface;
     c.surface->setObjectName(QStringLiteral("clientArea"));
-    c.surface->setFixedSize(toPixels(spec.clientWidthTwips), toPixels(spec.clientHeightTwips));
+    c.surface->setFixedSize(toPixels(design.clientWidthTwips), toPixels(design.clientHeightTwips));
     QPalette pal = c.surface->palette();
-    pal.setColor(QPalette::WindowText, colourOf(spec.fore, QPalette::WindowText));
+    pal.setColor(QPalette::WindowText, colourOf(design.fore, QPalette::WindowText));
     c.surface->setPalette(pal);
     c.surface->setCursor(pictureCursor(Picture::CursorFace));
 

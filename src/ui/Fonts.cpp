@@ -38,17 +38,17 @@ void installFontSubstitutes()
     }
 }
 
-QFont fontFor(const FontSpec &spec)
+QFont fontFor(const FontSpec &design)
 {
-    QFont font(QString::fromLatin1(spec.face));
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    QFont font(QString::fromLatin1(design.face));
+    font.setPointSizeF(design.points);
+    font.setBold(design.bold);
+    font.setItalic(design.italic);
     // Captions are set without kerning, as classic Windows text is; it also
     // lets a label measure digits from their glyph advances alone.
     font.setKerning(false);
     // Arial Black is a heavier cut than bold: ask for the heaviest weight.
-    if (qstrcmp(spec.face, "Arial Black") == 0)
+    if (qstrcmp(design.face, "Arial Black") == 0)
         font.setWeight(QFont::Black);
     return font;
 }

@@ -10,4 +10,4 @@
 void installFontSubstitutes();
 
 // The font of a control: face, point size as given, bold, italic.
-QFont fontFor(const FontSpec &spec);
+QFont fontFor(const FontSpec &design);
