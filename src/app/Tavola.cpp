@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPixmapCache>
 #include <QRandomGenerator>
 #include <QTimer>
 
@@ -125,6 +126,11 @@ void Tavola::unloadTavola()
         old->deleteLater();
     }
     m_controls = {};
+    // The style caches a rendering of every dialog button and icon it
+    // draws, keyed in ways that rarely repeat across games; a new game
+    // starts with a clean cache so memory stays flat however long a
+    // classroom keeps the program open.
+    QPixmapCache::clear();
 }
 
 void Tavola::connectHandlers()

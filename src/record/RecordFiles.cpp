@@ -58,7 +58,9 @@ std::optional<QString> writeWhole(const QString &path, const QByteArray &bytes, 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return writeFailure(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    // flush() here, not in commit(): QSaveFile commits a file whose buffered
+    // bytes ran out of room (a short write on a full disk) as if whole.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString detail = file.errorString();
         file.cancelWriting();
         return writeFailure(path, detail);
@@ -89,6 +91,59 @@ std::optional<QString> lockFailure(const QLockFile &lock, const QString &folder)
     }
     return failure(QStringLiteral("la cartella %1 non si può bloccare per la scrittura.")
                        .arg(shown(folder)));
+}
+
+// The save in progress: both new files, written whole before either record
+// file is touched. A save cut short between the two files (a crash, a power
+// cut) is completed from it at the next start, so the pair on disk is always
+// one game's score and name.
+constexpr auto kPendingName = "record.pending";
+constexpr QByteArrayView kPendingMagic = "tarvimonda pending record 1\n";
+
+QByteArray pendingContent(const QByteArray &score, const QByteArray &name)
+{
+    return kPendingMagic.toByteArray() + QByteArray::number(score.size()) + '\n' + QByteArray::number(name.size())
+           + '\n' + score + name;
+}
+
+// The two files' bytes, or nothing when the file is not one we wrote whole.
+std::optional<std::pair<QByteArray, QByteArray>> parsePending(const QByteArray &content)
+{
+    if (!content.startsWith(kPendingMagic))
+        return std::nullopt;
+    const QList<QByteArray> head = content.mid(kPendingMagic.size()).split('\n');
+    if (head.size() < 3)
+        return std::nullopt;
+    bool scoreOk = false;
+    bool nameOk = false;
+    const qsizetype scoreSize = head[0].toLongLong(&scoreOk);
+    const qsizetype nameSize = head[1].toLongLong(&nameOk);
+    const qsizetype start = kPendingMagic.size() + head[0].size() + head[1].size() + 2;
+    if (!scoreOk || !nameOk || scoreSize < 0 || nameSize < 0 || content.size() - start != scoreSize + nameSize)
+        return std::nullopt;
+    return std::make_pair(content.mid(start, scoreSize), content.mid(start + scoreSize, nameSize));
+}
+
+// Completes a save that was cut short, under the lock. Returns false when
+// one was left and could not be completed.
+bool finishPendingSave(const QString &folder, GameState &state)
+{
+    const QString pendingPath = folder + QLatin1StringView(kPendingName);
+    if (!QFileInfo(pendingPath).isFile())
+        return true;
+    QLockFile lock(folder + QLatin1StringView(kRecordLockName));
+    lock.setStaleLockTime(10'000);
+    if (!lock.tryLock(kRecordLockWaitMs))
+        return false;
+    QFile pending(pendingPath);
+    if (!pending.open(QIODevice::ReadOnly))
+        return false;
+    const auto files = parsePending(pending.read(kMaxRestoreBytes));
+    pending.close();
+    if (files && (writeWhole(folder + QLatin1StringView(kScoreFileName), files->first, state)
+                  || writeWhole(folder + QLatin1StringView(kNameFileName), files->second, state)))
+        return false;
+    return QFile::remove(pendingPath);
 }
 
 } // namespace
@@ -129,7 +184,7 @@ QString Leggifiletxt(const QString &nomefile, GameState &state)
 
 bool prepareRecordFiles(const QString &winDir, GameState &state)
 {
-    bool ok = true;
+    bool ok = finishPendingSave(withOneSlash(winDir), state);
     for (const char *fileName : {kScoreFileName, kNameFileName}) {
         const QString path = recordPath(winDir, fileName);
         const QFileInfo info(path);
@@ -190,14 +245,25 @@ std::optional<QString> saveRecord(const QString &winDir, const QString &score, c
             oldScore = old.read(kMaxRestoreBytes);
     }
 
-    if (auto error = writeWhole(scorePath, recordLine(score), state))
+    const QString pendingPath = folder + QLatin1StringView(kPendingName);
+    const QByteArray scoreLine = recordLine(score);
+    const QByteArray nameLine = recordLine(name);
+    if (auto error = writeWhole(pendingPath, pendingContent(scoreLine, nameLine), state))
         return error;
-    if (auto error = writeWhole(namePath, recordLine(name), state)) {
-        if (writeWhole(scorePath, oldScore, state))
-            error->append(QStringLiteral(" Anche il punteggio precedente non si è potuto "
-                                         "ripristinare: punteggio e nome potrebbero non "
-                                         "corrispondere."));
+    if (auto error = writeWhole(scorePath, scoreLine, state)) {
+        QFile::remove(pendingPath);
         return error;
     }
+    if (auto error = writeWhole(namePath, nameLine, state)) {
+        // Back to the old pair; if even that fails, the next start
+        // completes the new one from the pending save.
+        if (writeWhole(scorePath, oldScore, state))
+            error->append(QStringLiteral(" Anche il punteggio precedente non si è potuto "
+                                         "ripristinare: il record sarà completato al prossimo avvio."));
+        else
+            QFile::remove(pendingPath);
+        return error;
+    }
+    QFile::remove(pendingPath);
     return std::nullopt;
 }

@@ -66,16 +66,26 @@ QString decodeRecordPrefix(const QByteArray &bytes)
     // The cut at kMaxRecordBytes may split the last UTF-8 sequence; that
     // must not throw the whole text over to Windows-1252.
     if (!decodeStrictUtf8(bytes)) {
-        qsizetype cut = bytes.size();
-        for (int back = 0; back < 3 && cut > 0; ++back) {
-            const auto b = static_cast<unsigned char>(bytes[cut - 1]);
-            --cut;
-            if ((b & 0xC0) != 0x80) // reached the lead byte
-                break;
+        // Back over the continuation bytes at the end to the lead byte of the
+        // last sequence. It was cut only if that lead announces more bytes
+        // than follow it; a stray byte there is damage and must not cost the
+        // character before it.
+        qsizetype lead = bytes.size();
+        int following = 0;
+        while (lead > 0 && following < 3 && (static_cast<unsigned char>(bytes[lead - 1]) & 0xC0) == 0x80) {
+            --lead;
+            ++following;
         }
-        const QByteArray head = bytes.left(cut);
-        if (cut < bytes.size() && decodeStrictUtf8(head))
-            return decodeRecordText(head);
+        if (lead > 0) {
+            const auto b = static_cast<unsigned char>(bytes[--lead]);
+            const int length = (b >= 0xC2 && b <= 0xDF)   ? 2
+                               : (b >= 0xE0 && b <= 0xEF) ? 3
+                               : (b >= 0xF0 && b <= 0xF4) ? 4
+                                                          : 0;
+            const QByteArray head = bytes.left(lead);
+            if (following + 1 < length && decodeStrictUtf8(head))
+                return decodeRecordText(head);
+        }
     }
     return decodeRecordText(bytes);
 }

@@ -1,6 +1,10 @@
 #include "ui/Pictures.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <QPointer>
+
+#include <map>
 #include <QSvgRenderer>
 
 // The pictures live in a static library: register them before first use.
@@ -55,16 +59,49 @@ QPixmap picturePixmap(Picture picture, qreal devicePixelRatio)
     return pixmap;
 }
 
+namespace {
+
+// Rendered once for the life of the application: every new game rebuilds the
+// window, and fresh icons would each fill Qt's pixmap cache anew. Owned by
+// the application object so they go before the GUI does.
+class IconCache : public QObject
+{
+public:
+    using QObject::QObject;
+    std::map<Picture, QIcon> icons;
+    std::map<std::pair<Picture, qreal>, QCursor> cursors;
+};
+
+IconCache &iconCache()
+{
+    static QPointer<IconCache> cache;
+    if (!cache)
+        cache = new IconCache(QCoreApplication::instance());
+    return *cache;
+}
+
+} // namespace
+
 QIcon pictureIcon(Picture picture)
 {
+    auto &icons = iconCache().icons;
+    if (const auto known = icons.find(picture); known != icons.end())
+        return known->second;
     QIcon icon;
     for (qreal ratio : {1.0, 2.0, 3.0})
         icon.addPixmap(picturePixmap(picture, ratio));
+    icons.emplace(picture, icon);
     return icon;
 }
 
 QCursor pictureCursor(Picture picture, qreal devicePixelRatio)
 {
+    auto &cursors = iconCache().cursors;
+    const auto key = std::make_pair(picture, devicePixelRatio);
+    if (const auto known = cursors.find(key); known != cursors.end())
+        return known->second;
     const QSize size = pictureSize(picture);
-    return QCursor(picturePixmap(picture, devicePixelRatio), size.width() / 2, size.height() / 2);
+    const QCursor cursor(picturePixmap(picture, devicePixelRatio), size.width() / 2, size.height() / 2);
+    cursors.emplace(key, cursor);
+    return cursor;
 }
