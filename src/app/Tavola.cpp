@@ -196,13 +196,7 @@ void Tavola::closeEvent(QCloseEvent *event)
     // The close box ends the game without the end-of-game steps: nothing
     // is saved.
     event->accept();
-    if (m_ended)
-        return;
-    m_ended = true;
-    if (m_controls.Timer1)
-        m_controls.Timer1->stop();
-    m_seams.dialogs->closeAll();
-    m_seams.endProgram();
+    endProgram();
 }
 
 void Tavola::endProgram()

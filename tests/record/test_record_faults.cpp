@@ -2,6 +2,7 @@
 // killed half-way, a folder or files the user may not write, a full disk.
 // Each save that must fail runs in a forked child, so a kill, another user
 // or a file-size limit touches that child only.
+#include "FileBytes.h"
 #include "record/RecordFiles.h"
 
 #include <QDir>
@@ -64,20 +65,6 @@ namespace {
 constexpr int kNotKilled = 3;      // the child reached no trap
 constexpr int kCannotSwitch = 77;  // the child could not become another user
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // How a child save ended.
 struct ChildSave

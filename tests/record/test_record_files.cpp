@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "record/RecordFiles.h"
 
 #include <QDateTime>
@@ -18,20 +19,6 @@
 
 namespace {
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 bool runningAsRoot()
 {
