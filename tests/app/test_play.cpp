@@ -31,6 +31,13 @@ class PlayTest : public QObject
             QTest::keyClick(game.window->focusWidget(), key.toLatin1());
     }
     static void pressEnter(GameFixture &game) { QTest::keyClick(game.window->focusWidget(), Qt::Key_Return); }
+    // Types into the answer box and presses Enter.
+    static void answer(GameFixture &game, const QString &typed)
+    {
+        game.find("txtAnswer")->setFocus();
+        typeKeys(game, typed);
+        pressEnter(game);
+    }
     static QString answerText(GameFixture &game) { return game.find<QLineEdit>("txtAnswer")->text(); }
 
 private Q_SLOTS:
@@ -81,9 +88,7 @@ private Q_SLOTS:
         GameFixture game;
         game.start();
         setKnownExercise(game);
-        game.find("txtAnswer")->setFocus();
-        typeKeys(game, typed);
-        pressEnter(game);
+        answer(game, typed);
         QCOMPARE(game.caption("lblMessage"), message);
         QCOMPARE(game.window->state().expectedValue, 2);
         QVERIFY(game.find("cmdNext")->isEnabled());
@@ -95,9 +100,7 @@ private Q_SLOTS:
         GameFixture game;
         game.start();
         setKnownExercise(game);
-        game.find("txtAnswer")->setFocus();
-        typeKeys(game, "2");
-        pressEnter(game);
+        answer(game, "2");
         for (Label *label : game.c().letterLabels() + game.c().coefficientLabels())
             QCOMPARE(label->foreColour(), kGreen);
         QCOMPARE(game.caption("lblScore"), QStringLiteral("1"));
@@ -114,9 +117,7 @@ private Q_SLOTS:
         game.window->state().sumB = 1;
         game.find<Label>("lblvala")->setCaption("3");
         game.find<Label>("lblvalb")->setCaption("2");
-        game.find("txtAnswer")->setFocus();
-        typeKeys(game, "7");
-        pressEnter(game);
+        answer(game, "7");
         QCOMPARE(game.caption("lblMessage"), QStringLiteral("Sbagliato!! -7"));
         for (Label *label : game.c().letterLabels() + game.c().coefficientLabels())
             QCOMPARE(label->foreColour(), kRed);
@@ -154,9 +155,7 @@ private Q_SLOTS:
         GameFixture game;
         game.start();
         setKnownExercise(game);
-        game.find("txtAnswer")->setFocus();
-        typeKeys(game, "2");
-        pressEnter(game);
+        answer(game, "2");
         // Back into the answer box: Enter now goes to the default button.
         game.find("txtAnswer")->setFocus();
         pressEnter(game);
