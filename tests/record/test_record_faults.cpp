@@ -3,6 +3,8 @@
 // Each save that must fail runs in a forked child, so a kill, another user
 // or a file-size limit touches that child only.
 #include "FileBytes.h"
+
+#include <memory>
 #include "record/RecordFiles.h"
 
 #include <QDir>
@@ -157,7 +159,7 @@ class TestRecordFaults : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_tmp = nullptr;
+    std::unique_ptr<TempRecordFolder> m_folder;
     QString m_dir; // the record folder, one trailing '/'
 
     QString score() const { return m_dir + kScoreFileName; }
@@ -176,20 +178,11 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_tmp = new QTemporaryDir;
-        QVERIFY(m_tmp->isValid());
-        m_dir = m_tmp->path() + QStringLiteral("/rec/");
-        QVERIFY(QDir().mkpath(m_dir));
+        m_folder = std::make_unique<TempRecordFolder>();
+        QVERIFY(m_folder->isValid());
+        m_dir = m_folder->path;
     }
-    void cleanup()
-    {
-        // Permissions taken away by a test would stop the removal.
-        for (const QString &file : kRecordFiles)
-            QFile::setPermissions(m_dir + file, QFile::ReadOwner | QFile::WriteOwner);
-        QFile::setPermissions(m_dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        delete m_tmp;
-        m_tmp = nullptr;
-    }
+    void cleanup() { m_folder.reset(); }
 
     // --- the program killed during a save ---
 
@@ -281,7 +274,7 @@ private Q_SLOTS:
         storeOldRecord();
         // The folder belongs to the user, as the per-user data folder does;
         // the way to it stays open.
-        QVERIFY(QFile::setPermissions(m_tmp->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+        QVERIFY(QFile::setPermissions(m_folder->temporary.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                                          | QFile::ExeGroup | QFile::ExeOther));
         for (const QString &path : {m_dir, score(), name()})
             QCOMPARE(::chown(QFile::encodeName(path).constData(), account->uid, account->gid), 0);

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <sys/stat.h>
+#include <memory>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -53,7 +54,7 @@ class TestRecordFiles : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_tmp = nullptr;
+    std::unique_ptr<TempRecordFolder> m_folder;
     QString m_dir; // record folder of the current test, one trailing '/'
     GameState m_state;
 
@@ -74,19 +75,12 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_tmp = new QTemporaryDir;
-        QVERIFY(m_tmp->isValid());
-        m_dir = m_tmp->path() + QStringLiteral("/rec/");
-        QVERIFY(QDir().mkpath(m_dir));
+        m_folder = std::make_unique<TempRecordFolder>();
+        QVERIFY(m_folder->isValid());
+        m_dir = m_folder->path;
         m_state = GameState{};
     }
-    void cleanup()
-    {
-        // A test may leave a read-only folder behind; the removal needs it back.
-        QFile::setPermissions(m_dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        delete m_tmp;
-        m_tmp = nullptr;
-    }
+    void cleanup() { m_folder.reset(); }
 
     // --- where the files live ---
 
@@ -106,7 +100,7 @@ private Q_SLOTS:
         const EnvGuard home("HOME");
         // HOME points into the temporary folder too: the user's own data
         // folder must never be touched.
-        const QString fakeHome = m_tmp->path() + QStringLiteral("/home");
+        const QString fakeHome = m_folder->temporary.path() + QStringLiteral("/home");
         QVERIFY(QDir().mkpath(fakeHome));
         qputenv("HOME", QFile::encodeName(fakeHome));
         QString expected = fakeHome + QStringLiteral("/.local/share/tarvimonda/");
@@ -115,7 +109,7 @@ private Q_SLOTS:
         } else if (xdgValue.isEmpty()) {
             qputenv("XDG_DATA_HOME", QByteArray());
         } else {
-            const QString xdgDir = m_tmp->path() + u'/' + QString::fromLatin1(xdgValue);
+            const QString xdgDir = m_folder->temporary.path() + u'/' + QString::fromLatin1(xdgValue);
             QVERIFY(QDir().mkpath(xdgDir));
             qputenv("XDG_DATA_HOME", QFile::encodeName(xdgDir));
             expected = xdgDir + QStringLiteral("/tarvimonda/");
