@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Dialogs.h"
-#include "app/GameState.h"
+#include "state/GameState.h"
 #include "ui/Controls.h"
 
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/GameState.h"
+#include "state/GameState.h"
 
 #include <QString>
 #include <QStringView>
