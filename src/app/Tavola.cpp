@@ -15,6 +15,7 @@
 #include "ui/Surface.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLayout>
@@ -49,6 +50,18 @@ QString aboutText()
         "che puoi e battere il record.\n\n"
         "Programma libero e gratuito, distribuito con la licenza GNU GPL versione 3 o successiva.")
         .arg(QCoreApplication::applicationVersion());
+}
+
+// What a pupil who beat the record shown at start is told when another game
+// set a record at least as good in the meantime.
+QString recordTakenMeanwhile(const RecordText &onDisk)
+{
+    QString holder = onDisk.name.trimmed();
+    if (holder.isEmpty())
+        holder = QStringLiteral("un altro giocatore");
+    const int points = toInt16(leadingNumber(onDisk.score));
+    return QStringLiteral("Nel frattempo %1 ha stabilito il record con %2 %3.")
+        .arg(holder, formatPlain(points), points == 1 ? QStringLiteral("punto") : QStringLiteral("punti"));
 }
 
 } // namespace
@@ -230,6 +243,13 @@ void Tavola::Form_Load()
     m_state.wrongAnswers = 0;
     m_state.winDir = GetSystemDir();
     prepareRecordFiles(m_state.winDir, m_state);
+    // Said at every start while it lasts: the game goes on, but no record
+    // can be kept, and the teacher should hear of it.
+    if (const auto problem = recordFolderProblem(m_state.winDir)) {
+        m_seams.dialogs->messageBox(*problem, kAppTitle, Dialogs::Icon::Warning);
+        if (m_ended)
+            return;
+    }
     c.lblpunti->setCaption(Leggifiletxt(m_state.winDir + QLatin1String(kScoreFileName)));
     c.lblnome->setCaption(Leggifiletxt(m_state.winDir + QLatin1String(kNameFileName)));
     refreshClock();
@@ -270,12 +290,30 @@ void Tavola::cmdExit_Click()
         endProgram();
         return;
     }
-    const auto failure = saveRecord(m_state.winDir, c.lblScore->caption(), c.lblnome1->caption(), m_state);
-    if (failure)
-        m_seams.dialogs->messageBox(*failure, kAppTitle, Dialogs::Icon::Warning);
-    else
-        m_seams.dialogs->messageBox(kRecordSaved, kAppTitle, Dialogs::Icon::None);
+    // Other games may share the record folder: the record on disk is read
+    // again under the lock, and only a score that still beats it is written.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const SaveOutcome outcome = saveRecordIfBetter(
+        m_state.winDir, c.lblScore->caption(), c.lblnome1->caption(),
+        [score](const RecordText &onDisk) { return score > leadingNumber(onDisk.score); }, m_state);
+    QApplication::restoreOverrideCursor();
+    tellSaveOutcome(outcome);
     endProgram();
+}
+
+void Tavola::tellSaveOutcome(const SaveOutcome &outcome)
+{
+    switch (outcome.kind) {
+    case SaveOutcome::Kind::Saved:
+        m_seams.dialogs->messageBox(kRecordSaved, kAppTitle, Dialogs::Icon::None);
+        break;
+    case SaveOutcome::Kind::Beaten:
+        m_seams.dialogs->messageBox(recordTakenMeanwhile(outcome.onDisk), kAppTitle, Dialogs::Icon::Information);
+        break;
+    case SaveOutcome::Kind::Failed:
+        m_seams.dialogs->messageBox(outcome.failure, kAppTitle, Dialogs::Icon::Warning);
+        break;
+    }
 }
 
 // ---- Exercise -------------------------------------------------------------
@@ -381,6 +419,10 @@ void Tavola::Timer1_Timer()
 
 // ---- Record files ---------------------------------------------------------
 
-QString Tavola::GetSystemDir() { return prepareFolder(m_seams.recordFolder()); }
+QString Tavola::GetSystemDir()
+{
+    const QString folder = m_seams.recordFolder();
+    return m_seams.recordFolderChosen ? prepareChosenFolder(folder) : prepareFolder(folder);
+}
 
 QString Tavola::Leggifiletxt(const QString &nomefile) { return ::Leggifiletxt(nomefile, m_state); }

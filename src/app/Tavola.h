@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Dialogs.h"
+#include "record/RecordFiles.h"
 #include "state/GameState.h"
 #include "ui/Controls.h"
 
@@ -17,6 +18,10 @@ struct TavolaSeams
     std::shared_ptr<Dialogs> dialogs;          // default: QtDialogs
     std::shared_ptr<RandomSource> random;      // default: MixingRandomSource
     std::function<QString()> recordFolder;     // default: the per-user data folder
+    // A folder the teacher chose (configuration or command line): never
+    // created beyond its last part, so a share that is not mounted is
+    // reported instead of silently replaced by a local folder.
+    bool recordFolderChosen = false;
     std::function<void()> endProgram;          // default: quit the application
 };
 
@@ -71,6 +76,7 @@ private:
     void copyMenuOpening();
     void endProgram();
     void paintBackground();
+    void tellSaveOutcome(const SaveOutcome &outcome);
 
     TavolaSeams m_seams;
     GameState m_state;

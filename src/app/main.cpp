@@ -1,14 +1,59 @@
+#include "app/CommandLine.h"
+#include "app/Configuration.h"
 #include "app/Tavola.h"
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+void print(std::FILE *stream, const QString &text) { std::fputs(text.toLocal8Bit().constData(), stream); }
+
+// The command line first, then the teacher's configuration, then the
+// per-user data folder.
+void chooseRecordFolder(const CommandLine &line, TavolaSeams &seams)
+{
+    QString folder = line.recordFolder;
+    if (folder.isEmpty())
+        folder = readConfiguration().recordFolder.value_or(QString());
+    if (folder.isEmpty())
+        return;
+    seams.recordFolder = [folder] { return folder; };
+    seams.recordFolderChosen = true;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("tarvimonda"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARVIMONDA_VERSION));
+
+    // --help and --version answer without a display.
+    if (wantsTextOnly(argumentsOf(argc, argv))) {
+        const QCoreApplication core(argc, argv);
+        print(stdout, parseCommandLine(QCoreApplication::arguments()).text);
+        return 0;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tarvimonda"));
-    QApplication::setApplicationVersion(QStringLiteral(TARVIMONDA_VERSION));
+    // The toolkit's own options (-platform, -style ...) are gone by now.
+    const CommandLine line = parseCommandLine(QApplication::arguments());
+    if (line.action == CommandLine::Action::Error) {
+        print(stderr, line.text);
+        return 2;
+    }
     QApplication::setWindowIcon(pictureIcon(Picture::WindowIcon));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tarvimonda"));
@@ -16,7 +61,9 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutes();
 
-    Tavola tavola;
+    TavolaSeams seams;
+    chooseRecordFolder(line, seams);
+    Tavola tavola(std::move(seams));
     tavola.showTavola();
     return QApplication::exec();
 }

@@ -1,11 +1,12 @@
 #include "record/RecordFiles.h"
 
+#include "record/RecordIo.h"
+#include "record/RecordLock.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
-#include <QStandardPaths>
+
+#include <cerrno>
 
 namespace {
 
@@ -16,25 +17,12 @@ constexpr std::int16_t kFileNumber = 1;
 // record file is one short line; anything beyond this was not written by us.
 constexpr qint64 kMaxRestoreBytes = 1024 * 1024;
 
-QString withOneSlash(const QString &folder)
-{
-    QString path = QDir::fromNativeSeparators(folder);
-    if (path.isEmpty())
-        return QStringLiteral("./");
-    while (path.endsWith(u'/'))
-        path.chop(1);
-    return path + u'/';
-}
-
 QString recordPath(const QString &winDir, const char *fileName)
 {
-    return withOneSlash(winDir) + QLatin1StringView(fileName);
+    return recordio::withOneSlash(winDir) + QLatin1StringView(fileName);
 }
 
-QString shown(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
+QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
 
 QString failure(const QString &reason)
 {
@@ -52,45 +40,31 @@ QString writeFailure(const QString &path, const QString &detail)
 // whatever happens in between.
 std::optional<QString> writeWhole(const QString &path, const QByteArray &bytes, GameState &state)
 {
-    if (QFileInfo(path).isDir())
+    const QString folder = path.left(path.lastIndexOf(u'/') + 1);
+    if (recordio::kindOf(path) == recordio::Kind::Folder)
         return failure(QStringLiteral("il file %1 è una cartella.").arg(shown(path)));
+    // A file nobody may write was protected on purpose (by a teacher, say).
+    // Another pupil's file in a shared folder is replaced as usual.
+    if (QFileInfo(path).isFile() && !(QFileInfo(path).permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)))
+        return writeFailure(path, QStringLiteral("il file è protetto dalla scrittura"));
     state.fileNum = kFileNumber;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return writeFailure(path, file.errorString());
-    // flush() here, not in commit(): QSaveFile commits a file whose buffered
-    // bytes ran out of room (a short write on a full disk) as if whole.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString detail = file.errorString();
-        file.cancelWriting();
-        return writeFailure(path, detail);
-    }
-    if (!file.commit())
-        return writeFailure(path, file.errorString());
+    if (auto error = recordio::replaceWhole(path, bytes, recordio::fileModeFor(folder)))
+        return writeFailure(path, *error);
     return std::nullopt;
 }
 
-QByteArray recordLine(const QString &text)
-{
-    return text.toUtf8() + "\r\n";
-}
+QByteArray recordLine(const QString &text) { return encodeRecordText(text) + "\r\n"; }
 
-std::optional<QString> lockFailure(const QLockFile &lock, const QString &folder)
+std::optional<QString> lockFailure(RecordLock::Result result, const RecordLock &lock, const QString &folder)
 {
-    switch (lock.error()) {
-    case QLockFile::NoError:
-        return std::nullopt;
-    case QLockFile::LockFailedError:
+    if (result == RecordLock::Result::Busy)
         return failure(QStringLiteral("un'altra copia del programma sta salvando il record "
                                       "nella cartella %1 e non ha finito in tempo.")
                            .arg(shown(folder)));
-    case QLockFile::PermissionError:
+    if (lock.error() == EACCES || lock.error() == EPERM || lock.error() == EROFS)
         return failure(QStringLiteral("permesso negato nella cartella %1.").arg(shown(folder)));
-    case QLockFile::UnknownError:
-        break;
-    }
-    return failure(QStringLiteral("la cartella %1 non si può bloccare per la scrittura.")
-                       .arg(shown(folder)));
+    return failure(QStringLiteral("la cartella %1 non si può bloccare per la scrittura (%2).")
+                       .arg(shown(folder), recordio::reason(lock.error())));
 }
 
 // The save in progress: both new files, written whole before either record
@@ -124,81 +98,87 @@ std::optional<std::pair<QByteArray, QByteArray>> parsePending(const QByteArray &
     return std::make_pair(content.mid(start, scoreSize), content.mid(start + scoreSize, nameSize));
 }
 
-// Completes a save that was cut short, under the lock. Returns false when
-// one was left and could not be completed.
+// Completes a save that was cut short; the caller holds the lock. Returns
+// false when one was left and could not be completed.
 bool finishPendingSave(const QString &folder, GameState &state)
 {
     const QString pendingPath = folder + QLatin1StringView(kPendingName);
-    if (!QFileInfo(pendingPath).isFile())
-        return true;
-    QLockFile lock(folder + QLatin1StringView(kRecordLockName));
-    lock.setStaleLockTime(10'000);
-    if (!lock.tryLock(kRecordLockWaitMs))
+    switch (recordio::kindOf(pendingPath)) {
+    case recordio::Kind::Missing: return true;
+    case recordio::Kind::Folder: return false;
+    case recordio::Kind::Other: return recordio::removeEntry(pendingPath); // planted, not ours
+    case recordio::Kind::Regular: break;
+    }
+    const auto content = recordio::readRegular(pendingPath, kMaxRestoreBytes);
+    if (!content)
         return false;
-    QFile pending(pendingPath);
-    if (!pending.open(QIODevice::ReadOnly))
-        return false;
-    const auto files = parsePending(pending.read(kMaxRestoreBytes));
-    pending.close();
+    const auto files = parsePending(content->bytes);
     if (files && (writeWhole(folder + QLatin1StringView(kScoreFileName), files->first, state)
                   || writeWhole(folder + QLatin1StringView(kNameFileName), files->second, state)))
         return false;
-    return QFile::remove(pendingPath);
+    recordio::syncFolder(folder);
+    return recordio::removeEntry(pendingPath);
+}
+
+// Writes both files; the caller holds the lock.
+std::optional<QString> writePair(const QString &folder, const QString &score, const QString &name, GameState &state)
+{
+    const QString scorePath = folder + QLatin1StringView(kScoreFileName);
+    const QString namePath = folder + QLatin1StringView(kNameFileName);
+
+    // What to put back if the name fails after the score went in. A missing
+    // file reads as empty, so restoring it as empty keeps the same record.
+    const QByteArray oldScore = recordio::readRegular(scorePath, kMaxRestoreBytes).value_or(recordio::Head{}).bytes;
+
+    const QString pendingPath = folder + QLatin1StringView(kPendingName);
+    const QByteArray scoreLine = recordLine(score);
+    const QByteArray nameLine = recordLine(name);
+    if (auto error = writeWhole(pendingPath, pendingContent(scoreLine, nameLine), state))
+        return error;
+    // The pending save must be on disk before either record file changes.
+    recordio::syncFolder(folder);
+    if (auto error = writeWhole(scorePath, scoreLine, state)) {
+        recordio::removeEntry(pendingPath);
+        return error;
+    }
+    if (auto error = writeWhole(namePath, nameLine, state)) {
+        // Back to the old pair; if even that fails, the next start
+        // completes the new one from the pending save.
+        if (writeWhole(scorePath, oldScore, state))
+            error->append(QStringLiteral(" Anche il punteggio precedente non si è potuto "
+                                         "ripristinare: il record sarà completato al prossimo avvio."));
+        else
+            recordio::removeEntry(pendingPath);
+        return error;
+    }
+    recordio::syncFolder(folder);
+    recordio::removeEntry(pendingPath);
+    return std::nullopt;
 }
 
 } // namespace
 
-QString prepareFolder(const QString &folder)
-{
-    const QString path = withOneSlash(folder);
-    // A failure here surfaces later, when the files cannot be created.
-    QDir().mkpath(path);
-    return path;
-}
-
-QString defaultRecordFolder()
-{
-    // On Linux this is $XDG_DATA_HOME, or ~/.local/share when it is unset or
-    // empty; elsewhere the platform's per-user data folder.
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty())
-        base = QDir::homePath();
-    return prepareFolder(base + QStringLiteral("/tarvimonda"));
-}
-
 QString Leggifiletxt(const QString &nomefile, GameState &state)
 {
-    // Only a regular file: a folder has no text and a pipe or device could
-    // block start-up forever.
-    if (!QFileInfo(nomefile).isFile())
-        return {};
     state.fileNum = kFileNumber;
-    QFile file(nomefile);
-    if (!file.open(QIODevice::ReadOnly) || file.isSequential())
+    const auto head = recordio::readRegular(nomefile, kMaxRecordBytes);
+    if (!head)
         return {};
-    const bool cut = file.size() > kMaxRecordBytes;
-    const QByteArray bytes = file.read(kMaxRecordBytes);
-    file.close();
-    return cut ? decodeRecordPrefix(bytes) : decodeRecordText(bytes);
+    return head->cut ? decodeRecordPrefix(head->bytes) : decodeRecordText(head->bytes);
 }
 
 bool prepareRecordFiles(const QString &winDir, GameState &state)
 {
-    bool ok = finishPendingSave(withOneSlash(winDir), state);
+    const QString folder = recordio::withOneSlash(winDir);
+    bool ok = true;
+    if (recordio::kindOf(folder + QLatin1StringView(kPendingName)) != recordio::Kind::Missing) {
+        RecordLock lock(folder);
+        ok = lock.acquire(kRecordLockWaitMs) == RecordLock::Result::Held && finishPendingSave(folder, state);
+    }
+    const mode_t mode = recordio::fileModeFor(folder);
     for (const char *fileName : {kScoreFileName, kNameFileName}) {
-        const QString path = recordPath(winDir, fileName);
-        const QFileInfo info(path);
-        // Opening a pipe for writing would wait for a reader; leave such
-        // things alone and report them.
-        if (info.exists() && !info.isFile()) {
-            ok = false;
-            continue;
-        }
         state.fileNum = kFileNumber;
-        QFile file(path);
-        if (!file.open(QIODevice::Append))
-            ok = false;
-        file.close();
+        ok = recordio::createIfMissing(recordPath(winDir, fileName), mode) && ok;
     }
     return ok;
 }
@@ -212,58 +192,45 @@ RecordText loadRecord(const QString &winDir, GameState &state)
 }
 
 std::optional<QString> saveRecord(const QString &winDir, const QString &score, const QString &name,
-                                  GameState &state)
-{
-    return saveRecord(winDir, score, name, state, kRecordLockWaitMs);
-}
-
-std::optional<QString> saveRecord(const QString &winDir, const QString &score, const QString &name,
                                   GameState &state, int lockWaitMs)
 {
-    // The folder may have gone since start-up.
-    const QString folder = withOneSlash(winDir);
-    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
-        return failure(QStringLiteral("la cartella %1 non si può creare.").arg(shown(folder)));
+    const SaveOutcome outcome = saveRecordIfBetter(
+        winDir, score, name, [](const RecordText &) { return true; }, state, lockWaitMs);
+    if (outcome.kind == SaveOutcome::Kind::Saved)
+        return std::nullopt;
+    return outcome.failure;
+}
 
-    // Held around both writes, so two programs saving at once cannot leave
-    // one's score beside the other's name. A lock left by a crashed program
-    // is taken over once it is older than any real save could take.
-    QLockFile lock(folder + QLatin1StringView(kRecordLockName));
-    lock.setStaleLockTime(10'000);
-    if (!lock.tryLock(lockWaitMs))
-        return lockFailure(lock, folder);
-
-    const QString scorePath = folder + QLatin1StringView(kScoreFileName);
-    const QString namePath = folder + QLatin1StringView(kNameFileName);
-
-    // What to put back if the name fails after the score went in. A missing
-    // file reads as empty, so restoring it as empty keeps the same record.
-    QByteArray oldScore;
-    {
-        QFile old(scorePath);
-        if (QFileInfo(scorePath).isFile() && old.open(QIODevice::ReadOnly))
-            oldScore = old.read(kMaxRestoreBytes);
+SaveOutcome saveRecordIfBetter(const QString &winDir, const QString &score, const QString &name,
+                               const std::function<bool(const RecordText &onDisk)> &beats, GameState &state,
+                               int lockWaitMs)
+{
+    SaveOutcome outcome;
+    // The per-user folder may have gone since start-up.
+    const QString folder = recordio::withOneSlash(winDir);
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+        outcome.failure = failure(QStringLiteral("la cartella %1 non si può creare.").arg(shown(folder)));
+        return outcome;
     }
 
-    const QString pendingPath = folder + QLatin1StringView(kPendingName);
-    const QByteArray scoreLine = recordLine(score);
-    const QByteArray nameLine = recordLine(name);
-    if (auto error = writeWhole(pendingPath, pendingContent(scoreLine, nameLine), state))
-        return error;
-    if (auto error = writeWhole(scorePath, scoreLine, state)) {
-        QFile::remove(pendingPath);
-        return error;
+    // Held only around the comparison and the two writes: two programs
+    // saving at once can neither mix one's score with the other's name nor
+    // overwrite a better record written a moment before.
+    RecordLock lock(folder);
+    if (const RecordLock::Result result = lock.acquire(lockWaitMs); result != RecordLock::Result::Held) {
+        outcome.failure = *lockFailure(result, lock, folder);
+        return outcome;
     }
-    if (auto error = writeWhole(namePath, nameLine, state)) {
-        // Back to the old pair; if even that fails, the next start
-        // completes the new one from the pending save.
-        if (writeWhole(scorePath, oldScore, state))
-            error->append(QStringLiteral(" Anche il punteggio precedente non si è potuto "
-                                         "ripristinare: il record sarà completato al prossimo avvio."));
-        else
-            QFile::remove(pendingPath);
-        return error;
+    finishPendingSave(folder, state);
+    outcome.onDisk = loadRecord(folder, state);
+    if (!beats(outcome.onDisk)) {
+        outcome.kind = SaveOutcome::Kind::Beaten;
+        return outcome;
     }
-    QFile::remove(pendingPath);
-    return std::nullopt;
+    if (auto error = writePair(folder, score, name, state)) {
+        outcome.failure = *error;
+        return outcome;
+    }
+    outcome.kind = SaveOutcome::Kind::Saved;
+    return outcome;
 }

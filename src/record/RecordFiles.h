@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <functional>
 #include <optional>
 
 // The best score and its holder, kept in two one-line text files in the
@@ -23,6 +24,21 @@ QString defaultRecordFolder();
 
 // folder with exactly one trailing '/', created when missing.
 QString prepareFolder(const QString &folder);
+
+// A folder chosen by the teacher: with one trailing '/', created only when
+// just its last part is missing (a share that is not mounted must not turn
+// into a folder on the local disk).
+QString prepareChosenFolder(const QString &folder);
+
+// Why the record cannot be kept in folder (missing, not a folder, not
+// writable), in Italian and naming the folder; nothing when it can.
+std::optional<QString> recordFolderProblem(const QString &folder);
+
+// Encodes a record line's text as the game has always written it, in
+// Windows-1252, so other copies and older versions read it byte for byte;
+// only text Windows-1252 cannot hold (or would read back as other text) is
+// written in UTF-8, so nothing is lost.
+QByteArray encodeRecordText(const QString &text);
 
 // Decodes record bytes: valid UTF-8 as UTF-8, anything else as Windows-1252
 // (a file written on Windows). Control characters other than CR, LF and TAB
@@ -50,17 +66,29 @@ struct RecordText
 };
 RecordText loadRecord(const QString &winDir, GameState &state);
 
-// How long a save waits for another copy of the program to finish its own.
-inline constexpr int kRecordLockWaitMs = 5000;
+// How long a save waits for other copies of the program to finish theirs:
+// enough for a whole class ending at once on a slow network share.
+inline constexpr int kRecordLockWaitMs = 60'000;
 inline constexpr auto kRecordLockName = "record.lock";
 
 // Writes score then name, each as its text and CR LF, each replaced whole and
-// atomically, under a lock file so two programs saving at once leave a
-// matching pair. Returns an Italian explanation on failure, nothing on
-// success. After a failure both files hold the old record (a committed score
-// is put back when the name cannot be written).
+// atomically, under a lock so two programs saving at once leave a matching
+// pair. Returns an Italian explanation on failure, nothing on success. After
+// a failure both files hold the old record (a committed score is put back
+// when the name cannot be written).
 std::optional<QString> saveRecord(const QString &winDir, const QString &score, const QString &name,
-                                  GameState &state);
-// The same with the wait for the lock given in milliseconds.
-std::optional<QString> saveRecord(const QString &winDir, const QString &score, const QString &name,
-                                  GameState &state, int lockWaitMs);
+                                  GameState &state, int lockWaitMs = kRecordLockWaitMs);
+
+// The end of a game that beat the record it was shown: under the lock, the
+// record on disk as it is now is read and the new one written only if
+// beats(onDisk), so a record another game set meanwhile is never lost.
+struct SaveOutcome
+{
+    enum class Kind { Saved, Beaten, Failed };
+    Kind kind = Kind::Failed;
+    QString failure;   // Failed: why, in Italian
+    RecordText onDisk; // Beaten: the record that stands
+};
+SaveOutcome saveRecordIfBetter(const QString &winDir, const QString &score, const QString &name,
+                               const std::function<bool(const RecordText &onDisk)> &beats, GameState &state,
+                               int lockWaitMs = kRecordLockWaitMs);

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -88,4 +89,31 @@ QString decodeRecordPrefix(const QByteArray &bytes)
         }
     }
     return decodeRecordText(bytes);
+}
+
+QByteArray encodeRecordText(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    bool ascii = true;
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            bytes.append(static_cast<char>(u));
+            ascii = ascii && u < 0x80;
+            continue;
+        }
+        // The five bytes Windows leaves undefined decode to C1 controls;
+        // such a name is not text Windows-1252 can hold.
+        const auto *found = std::find(kCp1252High.begin(), kCp1252High.end(), u);
+        if (u < 0xA0 || found == kCp1252High.end())
+            return text.toUtf8();
+        bytes.append(static_cast<char>(0x80 + (found - kCp1252High.begin())));
+        ascii = false;
+    }
+    // Bytes that also read as valid UTF-8 ("Ã©" is C3 A9, which is "é")
+    // would come back as other text: UTF-8 keeps such a name whole.
+    if (!ascii && decodeStrictUtf8(bytes))
+        return text.toUtf8();
+    return bytes;
 }

@@ -6,6 +6,7 @@
 #include "ui/Surface.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -187,8 +188,46 @@ private Q_SLOTS:
         game.window->cmdExit_Click();
         QCOMPARE(game.answerer->seen.last().text, kSaved);
         QVERIFY(savedBeforeMessage);
-        QCOMPARE(game.readFile("nesprle.txt"), QString::fromUtf8("Niccolò\r\n").toUtf8());
+        QCOMPARE(game.readFile("nesprle.txt"), QByteArray("Niccol\xF2\r\n")); // Windows-1252, as ever
         QCOMPARE(game.endCalls, 1);
+    }
+
+    void recordSetMeanwhileIsToldNotOverwritten()
+    {
+        // Another game on the same folder ended while this one was played.
+        GameFixture game;
+        game.start(QStringLiteral("Aldo"));
+        game.writeRecord("5\r\n", "Bea\r\n");
+        game.find<Label>("lblScore")->setCaption("3");
+        game.answerer->press("OK");
+        game.window->cmdExit_Click();
+        QCOMPARE(game.answerer->seen.last().text, QStringLiteral("Nel frattempo Bea ha stabilito il record con 5 punti."));
+        QCOMPARE(game.readFile("esprle.txt"), QByteArray("5\r\n"));
+        QCOMPARE(game.readFile("nesprle.txt"), QByteArray("Bea\r\n"));
+        QCOMPARE(game.endCalls, 1);
+    }
+
+    void unusableChosenFolderIsSaidAndTheGamePlays()
+    {
+        QTemporaryDir top;
+        const QString notAFolder = top.filePath(QStringLiteral("registro"));
+        QFile(notAFolder).open(QIODevice::WriteOnly);
+        GameFixture game(std::make_shared<MixingRandomSource>(7), [&](TavolaSeams &seams) {
+            seams.recordFolder = [notAFolder] { return notAFolder; };
+            seams.recordFolderChosen = true;
+        });
+        game.answerer->type("Luca").press("OK").press("OK");
+        game.window->showTavola();
+        QCOMPARE(game.answerer->seen.size(), 3);
+        const auto &warning = game.answerer->seen.last();
+        QCOMPARE(warning.icon, QMessageBox::Warning);
+        QVERIFY2(warning.text.startsWith(QStringLiteral("Il record non può essere tenuto nella cartella ") + notAFolder),
+                 qPrintable(warning.text));
+        // The game plays on, and nothing was made anywhere else.
+        QVERIFY(game.window->isVisible());
+        QVERIFY(!game.caption("lblNum1").isEmpty());
+        QVERIFY(game.find<QTimer>("Timer1")->isActive());
+        QCOMPARE(QDir(game.folder.path()).entryList(QDir::Files), QStringList());
     }
 
     void bestScoreIsReadByItsLeadingNumber()

@@ -11,18 +11,22 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 // One game on a real window, headless, with its record files in a fresh
 // temporary folder and the end of the program recorded instead of quitting.
 struct GameFixture
 {
-    explicit GameFixture(std::shared_ptr<RandomSource> random = std::make_shared<MixingRandomSource>(7))
+    explicit GameFixture(std::shared_ptr<RandomSource> random = std::make_shared<MixingRandomSource>(7),
+                         const std::function<void(TavolaSeams &)> &adjust = {})
     {
         TavolaSeams seams;
         seams.random = std::move(random);
         seams.recordFolder = [this] { return folder.path(); };
         seams.endProgram = [this] { ++endCalls; };
+        if (adjust)
+            adjust(seams);
         window = std::make_unique<Tavola>(std::move(seams));
         answerer = std::make_unique<DialogAnswerer>(window.get());
     }

@@ -1,0 +1,279 @@
+// One record folder shared by a whole class: many programs ending at once,
+// a slow disk, a program that died holding the lock, other pupils' files
+// and whatever they plant there.
+#include "FileBytes.h"
+#include "record/RecordFiles.h"
+#include "record/RecordLock.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <memory>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const QStringList kRecordFiles{QString::fromLatin1(kScoreFileName), QString::fromLatin1(kNameFileName)};
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+std::unique_ptr<QProcess> startSaver(const QString &folder, int score, const QString &name, int slowSyncMs = 0)
+{
+    auto saver = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (slowSyncMs > 0)
+        environment.insert(QStringLiteral("TARVIMONDA_SLOW_SYNC_MS"), QString::number(slowSyncMs));
+    saver->setProcessEnvironment(environment);
+    saver->start(QStringLiteral(RECORD_SAVER), {folder, QString::number(score), name});
+    return saver;
+}
+
+QString outcomeOf(QProcess &saver)
+{
+    if (!saver.waitForFinished(60'000) || saver.exitCode() != 0)
+        return QStringLiteral("<no answer>");
+    return QString::fromUtf8(saver.readAllStandardOutput()).trimmed();
+}
+
+bool lockIsHeld(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder + kRecordLockName).constData(), O_RDONLY | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+}
+
+// Runs body in a forked child as the given user and group; its return value
+// is the child's exit code (0 when all went as expected).
+int asUser(uid_t uid, gid_t gid, mode_t umask, const std::function<int()> &body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::umask(umask);
+        if (::setgroups(1, &gid) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+}
+
+} // namespace
+
+class TestClassRecord : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempRecordFolder> m_folder;
+    QString m_dir;
+    GameState m_state;
+
+    QString score() const { return m_dir + kScoreFileName; }
+    QString name() const { return m_dir + kNameFileName; }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_folder = std::make_unique<TempRecordFolder>();
+        QVERIFY(m_folder->isValid());
+        m_dir = m_folder->path;
+    }
+    void cleanup() { m_folder.reset(); }
+
+    void thirtyGamesEndingAtOnceKeepTheBest()
+    {
+        // Scores 1..30 in a shuffled order, all started at once.
+        std::vector<std::unique_ptr<QProcess>> savers;
+        std::vector<int> scores;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 30; ++i) {
+            scores.push_back((i * 7) % 30 + 1);
+            savers.push_back(startSaver(m_dir, scores.back(), QStringLiteral("P%1").arg(scores.back())));
+        }
+        for (std::size_t i = 0; i < savers.size(); ++i) {
+            const QString outcome = outcomeOf(*savers[i]);
+            const int own = scores[i];
+            if (own == 30)
+                QCOMPARE(outcome, QStringLiteral("saved")); // the best game is confirmed
+            if (outcome == u"saved")
+                continue;
+            // Told the truth: the record that stands is at least as good,
+            // and it is a whole pair.
+            const QStringList words = outcome.split(u' ');
+            QVERIFY2(words.size() == 3 && words[0] == u"beaten", qPrintable(outcome));
+            QVERIFY2(words[1].toInt() >= own, qPrintable(QStringLiteral("%1 told %2").arg(own).arg(outcome)));
+            QCOMPARE(words[2], QStringLiteral("P") + words[1]);
+        }
+        QVERIFY2(clock.elapsed() < 20'000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(bytesOf(score()), QByteArray("30\r\n"));
+        QCOMPARE(bytesOf(name()), QByteArray("P30\r\n"));
+        QCOMPARE(entriesOf(m_dir), kRecordFiles); // no lock, pending save or temporary copy left
+    }
+
+    void slowSaveKeepsItsLock()
+    {
+        // Every flush of the first save takes 2.5 s: the whole save takes
+        // longer than any fixed age after which a lock could be called stale.
+        auto slow = startSaver(m_dir, 5, QStringLiteral("Lenta"), 2500);
+        QElapsedTimer clock;
+        clock.start();
+        while (!lockIsHeld(m_dir) && clock.elapsed() < 10'000)
+            QTest::qWait(5);
+        QVERIFY(lockIsHeld(m_dir));
+        auto quick = startSaver(m_dir, 9, QStringLiteral("Svelta"));
+        QCOMPARE(outcomeOf(*quick), QStringLiteral("saved"));
+        QCOMPARE(outcomeOf(*slow), QStringLiteral("saved"));
+        // Had the quick one barged in, the slow one would have finished
+        // last and left 5 / Lenta.
+        QCOMPARE(bytesOf(score()), QByteArray("9\r\n"));
+        QCOMPARE(bytesOf(name()), QByteArray("Svelta\r\n"));
+    }
+
+    void lockOfADeadProgramIsTakenAtOnce()
+    {
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t holder = ::fork();
+        if (holder == 0) {
+            RecordLock lock(m_dir);
+            const char held = lock.acquire(0) == RecordLock::Result::Held ? 'y' : 'n';
+            (void)!::write(ready[1], &held, 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char held = 0;
+        QCOMPARE(::read(ready[0], &held, 1), 1);
+        QCOMPARE(held, 'y');
+        ::kill(holder, SIGKILL);
+        ::waitpid(holder, nullptr, 0);
+        QVERIFY(QFileInfo::exists(m_dir + kRecordLockName)); // left behind by the crash
+
+        QElapsedTimer clock;
+        clock.start();
+        const auto failure = saveRecord(m_dir, QStringLiteral("3"), QStringLiteral("Ada"), m_state);
+        QVERIFY2(!failure, failure ? qPrintable(*failure) : "");
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(entriesOf(m_dir), kRecordFiles);
+    }
+
+    void plantedEntriesAreNeverFollowed_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("planted");
+        for (const char *entry : {"esprle.txt", "nesprle.txt", "record.pending", "record.lock"})
+            for (const char *planted : {"link", "dangling link", "pipe"})
+                QTest::addRow("%s as %s", entry, planted) << QString::fromLatin1(entry) << QString::fromLatin1(planted);
+    }
+    void plantedEntriesAreNeverFollowed()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, planted);
+        const QString outside = m_folder->temporary.filePath(QStringLiteral("outside.txt"));
+        const QByteArray path = QFile::encodeName(m_dir + entry);
+        if (planted == u"pipe") {
+            QCOMPARE(::mkfifo(path.constData(), 0666), 0);
+        } else {
+            if (planted == u"link")
+                writeBytes(outside, "tarvimonda pending record 1\n4\n7\n99\r\nMallory\r\n");
+            QCOMPARE(::symlink(QFile::encodeName(outside).constData(), path.constData()), 0);
+        }
+        const QByteArray outsideBefore = bytesOf(outside);
+
+        QElapsedTimer clock;
+        clock.start();
+        prepareRecordFiles(m_dir, m_state);
+        const RecordText shown = loadRecord(m_dir, m_state);
+        const auto failure = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), m_state, 2000);
+        QVERIFY2(clock.elapsed() < 2000, "a planted entry held the game up");
+
+        QVERIFY2(!failure, failure ? qPrintable(*failure) : "");
+        QCOMPARE(bytesOf(outside), outsideBefore); // never written, never created
+        QVERIFY(!shown.score.contains(u'9') && !shown.name.contains(QStringLiteral("Mallory")));
+        QCOMPARE(bytesOf(score()), QByteArray("8\r\n"));
+        QCOMPARE(bytesOf(name()), QByteArray("Luca\r\n"));
+    }
+
+    void namesKeepTheirEncoding_data()
+    {
+        QTest::addColumn<QString>("player");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("Italian letters: Windows-1252") << QStringLiteral("Niccolò Çelik") << QByteArray("Niccol\xF2 \xC7" "elik");
+        QTest::newRow("Windows-1252 beyond Latin-1") << QStringLiteral("€ Œ “x”") << QByteArray("\x80 \x8C \x93x\x94");
+        QTest::newRow("plain ASCII") << QStringLiteral("Anna") << QByteArray("Anna");
+        QTest::newRow("not in Windows-1252: UTF-8") << QStringLiteral("Zoë 李") << QStringLiteral("Zoë 李").toUtf8();
+        // In Windows-1252 these two are C3 A9, which reads back as UTF-8 "é".
+        QTest::newRow("would read back as other text: UTF-8") << QStringLiteral("Ã©") << QByteArray("\xC3\x83\xC2\xA9");
+    }
+    void namesKeepTheirEncoding()
+    {
+        QFETCH(QString, player);
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!saveRecord(m_dir, QStringLiteral("4"), player, m_state));
+        QCOMPARE(bytesOf(name()), bytes + "\r\n");
+        QCOMPARE(loadRecord(m_dir, m_state).name, player + QStringLiteral("\r\n"));
+    }
+
+    void twoPupilsShareAGroupFolder()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to act as two pupils of one group");
+        constexpr gid_t kClass = 47001;
+        constexpr uid_t kAnna = 47101;
+        constexpr uid_t kBea = 47102;
+        // As a teacher sets it up: the class's group, writable, new files
+        // taking the folder's group.
+        QVERIFY(::chmod(QFile::encodeName(m_folder->temporary.path()).constData(), 0755) == 0);
+        QVERIFY(::chown(QFile::encodeName(m_dir).constData(), 0, kClass) == 0);
+        QVERIFY(::chmod(QFile::encodeName(m_dir).constData(), 02775) == 0);
+        const QString dir = m_dir;
+
+        // Anna sets a record, then dies holding the lock, with a umask that
+        // keeps others from writing her files.
+        QCOMPARE(asUser(kAnna, kClass, 022, [&] {
+                     GameState state;
+                     if (saveRecord(dir, QStringLiteral("5"), QStringLiteral("Anna"), state))
+                         return 1;
+                     RecordLock lock(dir);
+                     if (lock.acquire(0) != RecordLock::Result::Held)
+                         return 2;
+                     ::_exit(0); // no release: the lock file stays, as after a crash
+                 }),
+                 0);
+        // Bea, with a umask that keeps everything to herself, reads Anna's
+        // record, takes the lock over and replaces Anna's files.
+        QCOMPARE(asUser(kBea, kClass, 077, [&] {
+                     GameState state;
+                     if (!prepareRecordFiles(dir, state) || loadRecord(dir, state).name != u"Anna\r\n")
+                         return 1;
+                     return saveRecord(dir, QStringLiteral("9"), QStringLiteral("Bea"), state, 2000) ? 2 : 0;
+                 }),
+                 0);
+        // And Anna can still read Bea's record.
+        QCOMPARE(asUser(kAnna, kClass, 022, [&] {
+                     GameState state;
+                     return loadRecord(dir, state).score == u"9\r\n" ? 0 : 1;
+                 }),
+                 0);
+        QCOMPARE(bytesOf(name()), QByteArray("Bea\r\n"));
+        QCOMPARE(entriesOf(m_dir), kRecordFiles);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClassRecord)
+#include "test_class_record.moc"
