@@ -57,6 +57,7 @@ QStringList configurationFiles()
 Configuration readConfiguration(const QStringList &files)
 {
     Configuration configuration;
+    bool registerSet = false;
     for (const QString &file : files) {
         const QByteArray text = contentOf(file);
         if (!configuration.recordFolder) {
@@ -64,6 +65,14 @@ Configuration readConfiguration(const QStringList &files)
                 folder && !folder->isEmpty()) {
                 configuration.recordFolder = resolved(*folder, file);
                 configuration.recordFolderFrom = file;
+            }
+        }
+        if (!registerSet) {
+            if (const auto enabled = iniValue(text, QStringLiteral("Register"), QStringLiteral("Enabled"))) {
+                registerSet = true;
+                static const QStringList yes{QStringLiteral("true"), QStringLiteral("yes"), QStringLiteral("on"),
+                                             QStringLiteral("1"), QStringLiteral("sì"), QStringLiteral("si")};
+                configuration.registerEnabled = yes.contains(enabled->toLower());
             }
         }
     }

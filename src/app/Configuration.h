@@ -8,6 +8,8 @@
 //
 //   [Record]
 //   Folder=/var/lib/tarvimonda
+//   [Register]
+//   Enabled=true
 //
 // The file is looked for in the per-user configuration folder
 // ($XDG_CONFIG_HOME, ~/.config) and then in each system-wide one
@@ -17,6 +19,7 @@ struct Configuration
 {
     std::optional<QString> recordFolder; // absolute
     QString recordFolderFrom;            // the file that set it
+    bool registerEnabled = false;        // a line in registro.csv for every game
 };
 
 inline constexpr auto kConfigurationFile = "tarvimonda/tarvimonda.conf";

@@ -286,19 +286,38 @@ void Tavola::cmdExit_Click()
     const Controls &c = m_controls;
     const double best = leadingNumber(c.lblpunti->caption());
     const double score = leadingNumber(c.lblScore->caption());
+    // The register gets its line before any message, whatever the record.
+    std::optional<QString> registerFailure;
     if (best >= score) {
-        endProgram();
-        return;
+        if (m_seams.registerEnabled)
+            registerFailure = addToRegister(m_state.winDir, registerEntry(false));
+    } else {
+        if (m_seams.registerEnabled)
+            registerFailure = registerUnreachable(m_state.winDir); // unless the line goes in below
+        // Other games may share the record folder: the record on disk is
+        // read again under the lock, and only a score that still beats it
+        // is written; the register line follows under the same lock.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const SaveOutcome outcome = saveRecordIfBetter(
+            m_state.winDir, c.lblScore->caption(), c.lblnome1->caption(),
+            [score](const RecordText &onDisk) { return score > leadingNumber(onDisk.score); }, m_state,
+            kRecordLockWaitMs, [&](bool newRecord) {
+                if (m_seams.registerEnabled)
+                    registerFailure = appendToRegister(m_state.winDir, registerEntry(newRecord));
+            });
+        QApplication::restoreOverrideCursor();
+        tellSaveOutcome(outcome);
     }
-    // Other games may share the record folder: the record on disk is read
-    // again under the lock, and only a score that still beats it is written.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const SaveOutcome outcome = saveRecordIfBetter(
-        m_state.winDir, c.lblScore->caption(), c.lblnome1->caption(),
-        [score](const RecordText &onDisk) { return score > leadingNumber(onDisk.score); }, m_state);
-    QApplication::restoreOverrideCursor();
-    tellSaveOutcome(outcome);
+    if (registerFailure && !m_ended)
+        m_seams.dialogs->messageBox(*registerFailure, kAppTitle, Dialogs::Icon::Warning);
     endProgram();
+}
+
+RegisterEntry Tavola::registerEntry(bool newRecord) const
+{
+    const Controls &c = m_controls;
+    return {QDateTime::currentDateTime(), c.lblnome1->caption(), c.lblScore->caption(),
+            c.lblScore1->caption(), c.lblScore2->caption(), newRecord};
 }
 
 void Tavola::tellSaveOutcome(const SaveOutcome &outcome)

@@ -2,6 +2,7 @@
 
 #include "app/Dialogs.h"
 #include "record/RecordFiles.h"
+#include "record/Register.h"
 #include "state/GameState.h"
 #include "ui/Controls.h"
 
@@ -22,6 +23,9 @@ struct TavolaSeams
     // created beyond its last part, so a share that is not mounted is
     // reported instead of silently replaced by a local folder.
     bool recordFolderChosen = false;
+    // The teacher's register: a line in registro.csv for every game that
+    // ends through the end of game.
+    bool registerEnabled = false;
     std::function<void()> endProgram;          // default: quit the application
 };
 
@@ -77,6 +81,7 @@ private:
     void endProgram();
     void paintBackground();
     void tellSaveOutcome(const SaveOutcome &outcome);
+    RegisterEntry registerEntry(bool newRecord) const;
 
     TavolaSeams m_seams;
     GameState m_state;

@@ -20,13 +20,14 @@ QStringList argumentsOf(int argc, char *argv[])
 
 void print(std::FILE *stream, const QString &text) { std::fputs(text.toLocal8Bit().constData(), stream); }
 
-// The command line first, then the teacher's configuration, then the
-// per-user data folder.
-void chooseRecordFolder(const CommandLine &line, TavolaSeams &seams)
+// The record folder: the command line first, then the teacher's
+// configuration, then the per-user data folder.
+void applySettings(const CommandLine &line, const Configuration &configuration, TavolaSeams &seams)
 {
+    seams.registerEnabled = configuration.registerEnabled;
     QString folder = line.recordFolder;
     if (folder.isEmpty())
-        folder = readConfiguration().recordFolder.value_or(QString());
+        folder = configuration.recordFolder.value_or(QString());
     if (folder.isEmpty())
         return;
     seams.recordFolder = [folder] { return folder; };
@@ -62,7 +63,7 @@ int main(int argc, char *argv[])
     installFontSubstitutes();
 
     TavolaSeams seams;
-    chooseRecordFolder(line, seams);
+    applySettings(line, readConfiguration(), seams);
     Tavola tavola(std::move(seams));
     tavola.showTavola();
     return QApplication::exec();

@@ -203,7 +203,7 @@ std::optional<QString> saveRecord(const QString &winDir, const QString &score, c
 
 SaveOutcome saveRecordIfBetter(const QString &winDir, const QString &score, const QString &name,
                                const std::function<bool(const RecordText &onDisk)> &beats, GameState &state,
-                               int lockWaitMs)
+                               int lockWaitMs, const std::function<void(bool newRecord)> &afterwards)
 {
     SaveOutcome outcome;
     // The per-user folder may have gone since start-up.
@@ -223,14 +223,13 @@ SaveOutcome saveRecordIfBetter(const QString &winDir, const QString &score, cons
     }
     finishPendingSave(folder, state);
     outcome.onDisk = loadRecord(folder, state);
-    if (!beats(outcome.onDisk)) {
+    if (!beats(outcome.onDisk))
         outcome.kind = SaveOutcome::Kind::Beaten;
-        return outcome;
-    }
-    if (auto error = writePair(folder, score, name, state)) {
+    else if (auto error = writePair(folder, score, name, state))
         outcome.failure = *error;
-        return outcome;
-    }
-    outcome.kind = SaveOutcome::Kind::Saved;
+    else
+        outcome.kind = SaveOutcome::Kind::Saved;
+    if (afterwards)
+        afterwards(outcome.kind == SaveOutcome::Kind::Saved);
     return outcome;
 }

@@ -89,6 +89,9 @@ struct SaveOutcome
     QString failure;   // Failed: why, in Italian
     RecordText onDisk; // Beaten: the record that stands
 };
+// afterwards runs still under the lock once the record is decided (told
+// whether a new record was written), so what it adds goes in step with it.
 SaveOutcome saveRecordIfBetter(const QString &winDir, const QString &score, const QString &name,
                                const std::function<bool(const RecordText &onDisk)> &beats, GameState &state,
-                               int lockWaitMs = kRecordLockWaitMs);
+                               int lockWaitMs = kRecordLockWaitMs,
+                               const std::function<void(bool newRecord)> &afterwards = {});

@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -228,6 +229,48 @@ private Q_SLOTS:
         QVERIFY(!game.caption("lblNum1").isEmpty());
         QVERIFY(game.find<QTimer>("Timer1")->isActive());
         QCOMPARE(QDir(game.folder.path()).entryList(QDir::Files), QStringList());
+    }
+
+    void registerGetsALineForEveryGameThatEnds()
+    {
+        const auto withRegister = [](TavolaSeams &seams) { seams.registerEnabled = true; };
+        {
+            GameFixture closed(std::make_shared<MixingRandomSource>(7), withRegister);
+            closed.start();
+            closed.window->close();
+            QCOMPARE(closed.readFile("registro.csv"), QByteArray("<missing>"));
+        }
+
+        GameFixture game(std::make_shared<MixingRandomSource>(7), withRegister);
+        game.writeRecord("7\r\n", "Anna\r\n");
+        game.start(QStringLiteral("Bea"));
+        game.find<Label>("lblScore")->setCaption("8");
+        game.answerer->press("OK");
+        game.window->cmdExit_Click();
+        QCOMPARE(game.answerer->seen.last().text, kSaved);
+        const QList<QByteArray> lines = game.readFile("registro.csv").split('\n');
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QByteArray("Data;Ora;Nome;Esatte;Errate;Totali;Record\r"));
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d;\\d\\d:\\d\\d:\\d\\d;Bea;8;%1;%2;sì\r$")
+                                        .arg(game.caption("lblScore1"), game.caption("lblScore2")))
+                     .match(QString::fromUtf8(lines[1]))
+                     .hasMatch(),
+                 lines[1].constData());
+    }
+
+    void registerThatCannotBeWrittenNeverCostsTheRecord()
+    {
+        GameFixture game(std::make_shared<MixingRandomSource>(7), [](TavolaSeams &seams) { seams.registerEnabled = true; });
+        QVERIFY(QDir(game.folder.path()).mkdir(QStringLiteral("registro.csv")));
+        game.start();
+        game.find<Label>("lblScore")->setCaption("3");
+        game.answerer->press("OK").press("OK");
+        game.window->cmdExit_Click();
+        QCOMPARE(game.readFile("esprle.txt"), QByteArray("3\r\n"));
+        QCOMPARE(game.answerer->seen.size(), 4); // name, greeting, confirmation, then the register once
+        QCOMPARE(game.answerer->seen[2].text, kSaved);
+        QVERIFY(game.answerer->seen[3].text.startsWith(QStringLiteral("Non è stato possibile aggiungere questa partita al registro")));
+        QCOMPARE(game.endCalls, 1);
     }
 
     void bestScoreIsReadByItsLeadingNumber()

@@ -53,14 +53,19 @@ private Q_SLOTS:
 
         QCOMPARE(readConfiguration().recordFolder, std::optional<QString>()); // no file: the per-user default
 
-        writeText(second + QStringLiteral("/tarvimonda/tarvimonda.conf"), "[Record]\nFolder=/var/lib/tarvimonda\n");
+        QVERIFY(!readConfiguration().registerEnabled); // off unless asked for
+
+        writeText(second + QStringLiteral("/tarvimonda/tarvimonda.conf"),
+                  "[Record]\nFolder=/var/lib/tarvimonda\n[Register]\nEnabled=true\n");
         QCOMPARE(readConfiguration().recordFolder, std::optional<QString>(QStringLiteral("/var/lib/tarvimonda")));
+        QVERIFY(readConfiguration().registerEnabled);
         // An earlier system folder, then the user's own, take over; a
         // relative folder is read beside the file that names it.
         writeText(first + QStringLiteral("/tarvimonda/tarvimonda.conf"), "[Record]\nFolder=classe\n");
         QCOMPARE(readConfiguration().recordFolder, std::optional<QString>(first + QStringLiteral("/tarvimonda/classe")));
-        writeText(user + QStringLiteral("/tarvimonda/tarvimonda.conf"), "[Record]\nFolder=~/record\n");
+        writeText(user + QStringLiteral("/tarvimonda/tarvimonda.conf"), "[Record]\nFolder=~/record\n[Register]\nEnabled=false\n");
         const Configuration configuration = readConfiguration();
+        QVERIFY(!configuration.registerEnabled);
         QCOMPARE(configuration.recordFolder, std::optional<QString>(QDir::homePath() + QStringLiteral("/record")));
         QCOMPARE(configuration.recordFolderFrom, user + QStringLiteral("/tarvimonda/tarvimonda.conf"));
         qunsetenv("XDG_CONFIG_HOME");

@@ -1,13 +1,15 @@
 // One game's end of game, as its own process: the real compare-and-save on
 // a record folder. Tests start many of these at once.
 //
-//   record_saver FOLDER SCORE NAME
+//   record_saver FOLDER SCORE NAME [register]
 //
 // Prints "saved", "beaten SCORE NAME" (the record that stands) or
 // "failed MESSAGE". With TARVIMONDA_SLOW_SYNC_MS set, every flush to disk
-// takes that long, as on a slow network share.
+// takes that long, as on a slow network share. With "register", the game's
+// line goes into the register under the same lock.
 #include "play/Numbers.h"
 #include "record/RecordFiles.h"
+#include "record/Register.h"
 
 #include <QByteArray>
 #include <QString>
@@ -39,15 +41,25 @@ extern "C" int fsync(int fd) noexcept
 
 int main(int argc, char *argv[])
 {
-    if (argc != 4) {
-        std::fputs("usage: record_saver FOLDER SCORE NAME\n", stderr);
+    if (argc != 4 && argc != 5) {
+        std::fputs("usage: record_saver FOLDER SCORE NAME [register]\n", stderr);
         return 2;
     }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString score = QString::fromLocal8Bit(argv[2]);
+    const QString name = QString::fromLocal8Bit(argv[3]);
     GameState state;
+    std::optional<QString> registerFailure;
     const SaveOutcome outcome = saveRecordIfBetter(
-        QString::fromLocal8Bit(argv[1]), score, QString::fromLocal8Bit(argv[3]),
-        [&](const RecordText &onDisk) { return leadingNumber(score) > leadingNumber(onDisk.score); }, state);
+        folder, score, name,
+        [&](const RecordText &onDisk) { return leadingNumber(score) > leadingNumber(onDisk.score); }, state,
+        kRecordLockWaitMs, [&](bool newRecord) {
+            if (argc == 5)
+                registerFailure = appendToRegister(folder, {QDateTime::currentDateTime(), name, score, QStringLiteral("0"),
+                                                            score, newRecord});
+        });
+    if (registerFailure)
+        std::fprintf(stderr, "%s\n", registerFailure->toUtf8().constData());
     QByteArray line;
     switch (outcome.kind) {
     case SaveOutcome::Kind::Saved: line = "saved"; break;

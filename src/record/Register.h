@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+// The teacher's register: one line for every game that ended, in
+// "registro.csv" beside the record, for a spreadsheet with Italian settings
+// (UTF-8, ';' between fields, CR LF after each line).
+
+inline constexpr auto kRegisterFileName = "registro.csv";
+
+struct RegisterEntry
+{
+    QDateTime endedAt; // local time
+    QString name;      // as typed
+    QString right;     // the three counters as shown
+    QString wrong;
+    QString total;
+    bool newRecord = false;
+};
+
+// "Data;Ora;Nome;Esatte;Errate;Totali;Record" and CR LF.
+QByteArray registerHeader();
+
+// One line, CR LF included. The name is data, never a formula: one that
+// starts with = + - @ TAB or CR gets a leading ', and a field holding ; " CR
+// LF or blanks at its ends is quoted, with " doubled.
+QByteArray registerLine(const RegisterEntry &entry);
+
+// Adds the entry's line to the register in folder (one trailing '/'),
+// writing the header first when the file is new or empty. The line goes in
+// whole or not at all. The caller holds the record lock. On failure returns
+// an Italian explanation naming the file.
+std::optional<QString> appendToRegister(const QString &folder, const RegisterEntry &entry);
+
+// Why a line could not be added when the record lock could not be had.
+QString registerUnreachable(const QString &folder);
+
+// The same, taking the record lock itself.
+std::optional<QString> addToRegister(const QString &folder, const RegisterEntry &entry);
