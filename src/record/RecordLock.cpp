@@ -20,7 +20,7 @@ constexpr int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 } // namespace
 
 RecordLock::RecordLock(const QString &folder)
-    : m_path(folder + QLatin1StringView(kRecordLockName))
+    : m_path(recordio::withOneSlash(folder) + QLatin1StringView(kRecordLockName))
     , m_mode(static_cast<int>(recordio::fileModeFor(folder)))
 {
 }

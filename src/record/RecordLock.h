@@ -16,7 +16,6 @@ class RecordLock
 public:
     enum class Result { Held, Busy, Failed };
 
-    // folder ends with one '/'.
     explicit RecordLock(const QString &folder);
     ~RecordLock();
     RecordLock(const RecordLock &) = delete;

@@ -79,8 +79,9 @@ QByteArray registerLine(const RegisterEntry &entry)
     return line + "\r\n";
 }
 
-std::optional<QString> appendToRegister(const QString &folder, const RegisterEntry &entry)
+std::optional<QString> appendToRegister(const QString &folderText, const RegisterEntry &entry)
 {
+    const QString folder = recordio::withOneSlash(folderText);
     const QString path = folder + QLatin1StringView(kRegisterFileName);
     const QByteArray encoded = QFile::encodeName(path);
     const mode_t mode = recordio::fileModeFor(folder);
@@ -112,12 +113,13 @@ std::optional<QString> appendToRegister(const QString &folder, const RegisterEnt
 
 QString registerUnreachable(const QString &folder)
 {
-    return failure(folder + QLatin1StringView(kRegisterFileName),
+    return failure(recordio::withOneSlash(folder) + QLatin1StringView(kRegisterFileName),
                    QStringLiteral("la cartella è occupata da un'altra copia del programma o non si può usare"));
 }
 
-std::optional<QString> addToRegister(const QString &folder, const RegisterEntry &entry)
+std::optional<QString> addToRegister(const QString &folderText, const RegisterEntry &entry)
 {
+    const QString folder = recordio::withOneSlash(folderText);
     RecordLock lock(folder);
     if (lock.acquire(kRecordLockWaitMs) != RecordLock::Result::Held)
         return registerUnreachable(folder);

@@ -29,7 +29,7 @@ QByteArray registerHeader();
 // LF or blanks at its ends is quoted, with " doubled.
 QByteArray registerLine(const RegisterEntry &entry);
 
-// Adds the entry's line to the register in folder (one trailing '/'),
+// Adds the entry's line to the register in folder,
 // writing the header first when the file is new or empty. The line goes in
 // whole or not at all. The caller holds the record lock. On failure returns
 // an Italian explanation naming the file.
