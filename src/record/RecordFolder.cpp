@@ -48,5 +48,5 @@ std::optional<QString> recordFolderProblem(const QString &folder)
     return QStringLiteral("Il record non può essere tenuto nella cartella %1: %2.\n"
                           "Si può giocare lo stesso, ma il record non sarà salvato. "
                           "Avvisa l'insegnante.")
-        .arg(QDir::toNativeSeparators(recordio::withOneSlash(folder)), why);
+        .arg(QDir::toNativeSeparators(QDir::cleanPath(folder)), why);
 }
