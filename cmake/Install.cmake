@@ -15,6 +15,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TARVIMONDA_APP_ID}.metainfo.xml
 install(FILES ${PROJECT_SOURCE_DIR}/assets/pictures/window-icon.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME tarvimonda.svg)
+# A commented example of the classroom settings, for teachers to copy.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarvimonda.conf.example
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 # ---- Debian package ---------------------------------------------------------
 
@@ -28,7 +31,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Tarvimonda is a drill game for school pupils, in Italian. Each exercise\n\
 shows an expression made of monomials in a and b and the values of a and b;\n\
 the pupil types the value of the expression. A game lasts fifteen minutes;\n\
-the best score and the name of its holder are kept for each user.")
+the best score and the name of its holder are kept for each user, or for a\n\
+whole class in a shared folder, with an optional register of every game.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

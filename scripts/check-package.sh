@@ -74,6 +74,7 @@ installed=(
   "/usr/share/applications/$app_id.desktop"
   "/usr/share/metainfo/$app_id.metainfo.xml"
   /usr/share/icons/hicolor/scalable/apps/tarvimonda.svg
+  /usr/share/doc/tarvimonda/examples/tarvimonda.conf.example
 )
 for path in "${installed[@]}"; do
   [ -f "$path" ] || fail "$path is missing after installing the package"
@@ -82,6 +83,8 @@ for path in "${installed[@]}"; do
   echo "    $path"
 done
 [ -x /usr/bin/tarvimonda ] || fail "/usr/bin/tarvimonda is not executable"
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/tarvimonda --version)" = "tarvimonda $version" ] \
+  || fail "the installed program does not answer --version without a display"
 [[ $(file -b /usr/bin/tarvimonda) == ELF* ]] || fail "/usr/bin/tarvimonda is not an ELF program"
 missing=$(ldd /usr/bin/tarvimonda | grep 'not found' || true)
 [ -z "$missing" ] || fail "/usr/bin/tarvimonda misses libraries: $missing"
