@@ -29,6 +29,18 @@ struct Fd
     }
 };
 
+} // namespace
+
+QString withOneSlash(const QString &folder)
+{
+    QString path = QDir::fromNativeSeparators(folder);
+    if (path.isEmpty())
+        return QStringLiteral("./");
+    while (path.endsWith(u'/'))
+        path.chop(1);
+    return path + u'/';
+}
+
 bool writeAll(int fd, const QByteArray &bytes)
 {
     const char *data = bytes.constData();
@@ -46,18 +58,6 @@ bool writeAll(int fd, const QByteArray &bytes)
         left -= n;
     }
     return true;
-}
-
-} // namespace
-
-QString withOneSlash(const QString &folder)
-{
-    QString path = QDir::fromNativeSeparators(folder);
-    if (path.isEmpty())
-        return QStringLiteral("./");
-    while (path.endsWith(u'/'))
-        path.chop(1);
-    return path + u'/';
 }
 
 QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }

@@ -42,6 +42,10 @@ bool createIfMissing(const QString &path, mode_t mode);
 // the system's reason and leaves path as it was.
 std::optional<QString> replaceWhole(const QString &path, const QByteArray &bytes, mode_t mode);
 
+// Writes all the bytes at the descriptor's position; false with errno set
+// when they did not all go (a full disk gives ENOSPC).
+bool writeAll(int fd, const QByteArray &bytes);
+
 // Removes a file, a link or a pipe; never a folder.
 bool removeEntry(const QString &path);
 

@@ -39,20 +39,11 @@ bool appendWhole(int fd, const QByteArray &bytes)
     struct stat before {};
     if (::fstat(fd, &before) != 0)
         return false;
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n == 0 ? ENOSPC : errno;
-            (void)!::ftruncate(fd, before.st_size);
-            errno = error;
-            return false;
-        }
-        data += n;
-        left -= n;
+    if (!recordio::writeAll(fd, bytes)) {
+        const int error = errno;
+        (void)!::ftruncate(fd, before.st_size);
+        errno = error;
+        return false;
     }
     return ::fdatasync(fd) == 0;
 }
