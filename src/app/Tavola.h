@@ -5,6 +5,7 @@
 #include "ui/Controls.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -71,6 +72,7 @@ private:
     void copyMenuOpening();
     void endProgram();
     void paintBackground();
+    void resumeFocus(QPointer<QWidget> resume);
 
     TavolaSeams m_seams;
     GameState m_state;
