@@ -2,7 +2,8 @@
 # Plays a whole game under the Orca screen reader, with the keyboard alone
 # and then with the numeric keypad alone, and checks that Orca spoke the name
 # prompt, every exercise, every verdict (with the right value after a wrong
-# answer), the new-game question and the record message.
+# answer), the new-game question and the record message; and that the window
+# offers its icon at every size and its dialogs open centred on it.
 #
 # Everything runs on a display of its own (SCREEN_READER_DISPLAY, :57 by
 # default) with its own D-Bus session, accessibility bus, Orca preferences
@@ -13,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-bash scripts/install-deps.sh xvfb xauth dbus dbus-x11 at-spi2-core orca xdotool python3
+bash scripts/install-deps.sh xvfb xauth x11-utils dbus dbus-x11 at-spi2-core orca xdotool python3
 if [ ! -x build/tarvimonda ] || [ -n "$(find src -newer build/tarvimonda -print -quit)" ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build build -j2 --target tarvimonda
@@ -25,6 +26,10 @@ if pgrep -u "$(id -u)" -x orca >/dev/null; then
 fi
 
 display=${SCREEN_READER_DISPLAY:-:57}
+if [ -e "/tmp/.X${display#:}-lock" ]; then
+  echo "screen-reader-check: display $display is taken; set SCREEN_READER_DISPLAY to a free one." >&2
+  exit 2
+fi
 work=$(mktemp -d /tmp/tarvimonda-sr.XXXXXX)
 log=$work/orca.log
 started=()   # pids of the processes this script started
@@ -62,7 +67,7 @@ trap 'exit 130' INT TERM
 fail() {
   echo "screen-reader-check: FAIL: $*" >&2
   echo "--- the last things Orca said:" >&2
-  grep -a "SPEECH OUTPUT" "$log" | tail -n 15 >&2 || true
+  grep -a "SPEECH OUTPUT" "$log" 2>/dev/null | tail -n 15 >&2 || true
   exit 1
 }
 
@@ -73,7 +78,8 @@ export DISPLAY=$display
 
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 started+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 || xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on $display"
 
 dbus-daemon --session --nofork --address="unix:path=$work/bus" >"$work/dbus.log" 2>&1 &
 started+=($!)
@@ -126,8 +132,8 @@ mark=0
 set_mark() { mark=$(spoken | wc -l); }
 heard() { spoken | tail -n +"$((mark + 1))" | { grep -aE -- "$1" || true; } | tail -n 1; }
 wait_for() {
-  local pattern=$1 what=$2 line
-  for _ in $(seq 100); do
+  local pattern=$1 what=$2 line deadline=$((SECONDS + 20))
+  while [ "$SECONDS" -lt "$deadline" ]; do
     line=$(heard "$pattern")
     if [ -n "$line" ]; then
       last_line=$line
@@ -219,10 +225,29 @@ next_exercise
 play wrong main
 next_exercise
 
+echo "The window offers its icon at every size"
+window=$(timeout 10 xdotool search --sync --limit 1 --name "^Calcola il valore") || fail "no game window"
+icons=$(xprop -len 2000000 -id "$window" _NET_WM_ICON | grep -o "Icon ([0-9]* x [0-9]*)" | tr '\n' ' ')
+echo "  _NET_WM_ICON: $icons"
+for side in 16 22 24 32 48 64 96 128 256; do
+  case $icons in *"Icon ($side x $side)"*) ;; *) fail "no $side px window icon" ;; esac
+done
+
 echo "The menu from the keyboard: Nuovo, answered No, then play goes on"
+xdotool windowmove "$window" 300 200
+sleep 0.3
 set_mark
 keys alt Right Right Return
 wait_for "INIZIAMO UNA NUOVA GARA" "the new-game question"
+# The question is centred on the moved window and kept above it.
+dialog=$(timeout 10 xdotool search --sync --limit 1 --name "^INIZIARE NUOVA GARA$") || fail "no question window"
+centre() { eval "$(xdotool getwindowgeometry --shell "$1")"; echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"; }
+read -r wx wy <<<"$(centre "$window")"
+read -r dx dy <<<"$(centre "$dialog")"
+echo "  window centre $wx,$wy; question centre $dx,$dy"
+[ $(( (dx - wx) * (dx - wx) + (dy - wy) * (dy - wy) )) -le 1600 ] || fail "the question is not centred on the window"
+transient=$(xprop -id "$dialog" WM_TRANSIENT_FOR | grep -o "0x[0-9a-f]*" || true)
+[ "$((transient))" = "$window" ] || fail "the question is transient for $transient, not the game window"
 set_mark
 keys Return
 # The focus is back in the hidden box of the same exercise: play goes on.
