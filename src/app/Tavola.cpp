@@ -320,7 +320,8 @@ void Tavola::cmdNext_Click()
     // setText, not clear(): a fresh box has nothing to undo. The hidden box
     // was emptied at the verdict already; emptying it here, just before it
     // takes the focus, would make screen readers skip the exercise.
-    c.txtAnswer->setText(QString());
+    if (!c.txtAnswer->text().isEmpty() || c.txtAnswer->isUndoAvailable())
+        c.txtAnswer->setText(QString());
     if (!c.txtAnswer1->text().isEmpty())
         c.txtAnswer1->setText(QString());
     c.lblMessage->setCaption(QString());
@@ -343,7 +344,8 @@ void Tavola::cmdNext_Click()
     c.txtAnswer1->setAccessibleDescription(describeExercise(c));
     c.txtAnswer1->setFocus();
     c.cmdNext->setEnabled(false);
-    c.cmdNext->setAccessibleDescription(nextButtonDescription());
+    if (c.cmdNext->accessibleDescription() != nextButtonDescription())
+        c.cmdNext->setAccessibleDescription(nextButtonDescription());
     m_judged = false;
 }
 

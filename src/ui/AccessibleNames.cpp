@@ -7,9 +7,9 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -90,6 +90,11 @@ void applyAccessibleNames(const Controls &controls)
 
 QString spokenSigns(const QString &text)
 {
+    // Labels are renamed at every exercise: most captions have no sign.
+    const bool hasSign = std::any_of(text.begin(), text.end(),
+                                     [](QChar c) { return c == u'-' || c == u'+' || c == QChar(0x2212); });
+    if (!hasSign)
+        return text;
     QString spoken;
     spoken.reserve(text.size() + 8);
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -109,22 +114,29 @@ QString describeExercise(const Controls &c)
 {
     const std::array<Label *, 8> row{c.lblNum3, c.lblmon, c.lblNum1, c.lblmon3,
                                      c.lblNum2, c.lblmon4, c.lblNum4, c.lblmon1};
+    static const QString whatToPress = QString::fromUtf8(kWhatToPress);
+    static const QString plus = QString::fromUtf8("più ");
     // Each term is read as its sign, its number and its letter apart:
     // "2a" alone could be read as the ordinal "seconda".
-    QStringList words;
+    QString sentence;
+    sentence.reserve(200);
+    sentence += QLatin1String("Espressione:");
     for (std::size_t i = 0; i < row.size(); i += 2) {
-        QString coefficient = row[i]->caption();
+        QStringView coefficient = row[i]->caption();
+        sentence += u' ';
         if (coefficient.startsWith(u'-') || coefficient.startsWith(u'+')) {
-            words << (coefficient.startsWith(u'-') ? QStringLiteral("meno") : QString::fromUtf8("più"));
-            coefficient.remove(0, 1);
+            sentence += coefficient.startsWith(u'-') ? QStringLiteral("meno ") : plus;
+            coefficient = coefficient.mid(1);
         }
-        if (!coefficient.isEmpty())
-            words << coefficient;
-        words << row[i + 1]->caption();
+        if (!coefficient.isEmpty()) {
+            sentence += coefficient;
+            sentence += u' ';
+        }
+        sentence += row[i + 1]->caption();
     }
-    return QStringLiteral("Espressione: %1. a vale %2, b vale %3. %4")
-        .arg(words.join(u' '), spokenSigns(c.lblvalb->caption()), spokenSigns(c.lblvala->caption()),
-             QString::fromUtf8(kWhatToPress));
+    sentence += QLatin1String(". a vale ") + spokenSigns(c.lblvalb->caption()) + QLatin1String(", b vale ")
+                + spokenSigns(c.lblvala->caption()) + QLatin1String(". ") + whatToPress;
+    return sentence;
 }
 
 QString describeVerdict(bool right, std::int16_t expectedValue)
@@ -135,4 +147,8 @@ QString describeVerdict(bool right, std::int16_t expectedValue)
     return verdict + QStringLiteral(" Premi Invio per un nuovo calcolo.");
 }
 
-QString nextButtonDescription() { return QString::fromUtf8(kNextDescription); }
+QString nextButtonDescription()
+{
+    static const QString description = QString::fromUtf8(kNextDescription);
+    return description;
+}
