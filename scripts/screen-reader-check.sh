@@ -2,7 +2,8 @@
 # Plays a whole game under the Orca screen reader, with the keyboard alone
 # and then with the numeric keypad alone, and checks that Orca spoke the name
 # prompt, every exercise, every verdict (with the right value after a wrong
-# answer), the new-game question and the record message; and that the window
+# answer), the new-game question (answered No, then Sì) and the record
+# message; and that the window
 # offers its icon at every size and its dialogs open centred on it.
 #
 # Everything runs on a display of its own (SCREEN_READER_DISPLAY, :57 by
@@ -267,6 +268,22 @@ keys Escape
 wait_for "Nuovo esercizio" "the exercise box after the information"
 play wrong main
 next_exercise
+
+echo "Nuovo answered Sì: a new game, from the name prompt"
+set_mark
+keys alt Right Right Return
+wait_for "INIZIAMO UNA NUOVA GARA" "the new-game question"
+set_mark
+keys Left Return
+wait_for "Come ti chiami" "the name prompt of the new game"
+set_mark
+keys L u c a Return
+wait_for "vediamo se sei un vero campione" "the greeting of the new game"
+set_mark
+keys Return
+wait_for "$exercise_pattern" "the first exercise of the new game"
+exercise=$last_line
+rights=0   # the counters start again
 
 echo "Numeric keypad alone: keypad digits, signs and Enter"
 enter=KP_Enter

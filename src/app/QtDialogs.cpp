@@ -70,7 +70,8 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title)
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->setWindowTitle(title);
     dialog->setLabelText(prompt);
-    dialog->setTextValue(QString());
+    // The box starts empty: setting its text anyway would move its caret
+    // just before it takes the focus, and Orca would then skip the prompt.
     dialog->setOkButtonText(QStringLiteral("OK"));
     dialog->setCancelButtonText(QStringLiteral("Annulla"));
     // The prompt is ours, but never let a label guess at markup.

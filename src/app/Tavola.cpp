@@ -285,6 +285,10 @@ void Tavola::resumeFocus(QPointer<QWidget> resume)
             target = m_controls.cmdNext->isEnabled() ? static_cast<QWidget *>(m_controls.cmdNext) : m_controls.txtAnswer1;
         if (!isActiveWindow())
             activateWindow();
+        // The menu bar may still count itself in keyboard navigation without
+        // holding the focus, and would take the next Alt as the end of it.
+        QFocusEvent leaveMenuBar(QEvent::FocusOut, Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(menuBar(), &leaveMenuBar);
         target->setFocus(Qt::OtherFocusReason);
     });
 }

@@ -263,6 +263,11 @@ private Q_SLOTS:
         QTRY_VERIFY(game.find<QMenu>("copy")->isVisible());
         keys({Qt::Key_Escape});
         QTRY_COMPARE(QApplication::focusWidget(), hidden);
+        // The menu bar answers the next Alt at once.
+        game.answerer->press("No");
+        keys({Qt::Key_Alt, Qt::Key_Right, Qt::Key_Right, Qt::Key_Return});
+        QCOMPARE(game.answerer->seen.size(), 5);
+        QTRY_COMPARE(QApplication::focusWidget(), hidden);
         // Play goes on from the keyboard.
         keys({Qt::Key_5, Qt::Key_1, Qt::Key_Return});
         QCOMPARE(game.caption("lblScore2"), QStringLiteral("1"));
