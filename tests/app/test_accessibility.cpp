@@ -65,6 +65,18 @@ private Q_SLOTS:
         QVERIFY(accessibleText(game.find("cmdExit"), QAccessible::Description).startsWith("Termina la partita"));
     }
 
+    void theExerciseAndTheValuesAreRead()
+    {
+        GameFixture game;
+        game.start();
+        const QString description = accessibleText(game.find("txtAnswer1"), QAccessible::Description);
+        QVERIFY2(description.startsWith("Espressione: "), qPrintable(description));
+        QVERIFY(description.contains("a vale " + spokenSigns(game.caption("lblvalb")) + ","));
+        QVERIFY(description.contains("b vale " + spokenSigns(game.caption("lblvala")) + "."));
+        QCOMPARE(accessibleText(game.find("lblvalb"), QAccessible::Name),
+                 "Valore di a: " + spokenSigns(game.caption("lblvalb")));
+    }
+
     void signsAreSpokenAsWords()
     {
         QCOMPARE(spokenSigns("Sbagliato!! -7"), QStringLiteral("Sbagliato!! meno 7"));
