@@ -280,6 +280,9 @@ private Q_SLOTS:
         keys({Qt::Key_Alt, Qt::Key_Right, Qt::Key_Right, Qt::Key_Return});
         QCOMPARE(game.answerer->seen.size(), 5);
         QTRY_COMPARE(QApplication::focusWidget(), hidden);
+        // An entry without a command, chosen from the keyboard, closes the menu.
+        keys({Qt::Key_Alt, Qt::Key_Down, Qt::Key_Return});
+        QTRY_COMPARE(QApplication::focusWidget(), hidden);
         // Play goes on from the keyboard.
         keys({Qt::Key_5, Qt::Key_1, Qt::Key_Return});
         QCOMPARE(game.caption("lblScore2"), QStringLiteral("1"));
