@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
+class QWidget;
+
 // The modal dialogs the game opens. Every dialog is modal, shows plain text
 // only, and is titled "Tarvimonda" unless a title is given.
 class Dialogs
@@ -25,11 +29,24 @@ public:
 inline const QString kAppTitle = QStringLiteral("Tarvimonda");
 
 // The real dialogs: QMessageBox and QInputDialog with Italian buttons.
+// owner gives the window they belong to, or none: a dialog with an owner is
+// centred on it and kept above it; one without (before the window is
+// shown) is centred on the screen.
 class QtDialogs final : public Dialogs
 {
 public:
+    explicit QtDialogs(std::function<QWidget *()> owner = {})
+        : m_owner(std::move(owner))
+    {
+    }
+
     QString inputBox(const QString &prompt, const QString &title) override;
     void messageBox(const QString &text, const QString &title, Icon icon) override;
     Answer askYesNo(const QString &text, const QString &title) override;
     void closeAll() override;
+
+private:
+    QWidget *owner() const { return m_owner ? m_owner() : nullptr; }
+
+    std::function<QWidget *()> m_owner;
 };

@@ -6,15 +6,47 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <memory>
+#include <QPointer>
 
 namespace {
 
-// Dialogs have no parent window: the first ones open before the window is
-// shown, and a reload hides the window under them.
-QMessageBox *makeBox(const QString &text, const QString &title, Dialogs::Icon icon)
+// A dialog is the child of its owner window only while it is open: the
+// owner may be taken away under it (a new game hides the window, the end
+// of the game closes it).
+template <typename T> class OwnedDialog
 {
-    auto *box = new QMessageBox;
+public:
+    explicit OwnedDialog(QWidget *owner)
+        : m_dialog(new T(owner))
+    {
+    }
+    ~OwnedDialog() { delete m_dialog.data(); }
+    OwnedDialog(const OwnedDialog &) = delete;
+    OwnedDialog &operator=(const OwnedDialog &) = delete;
+    T *operator->() const { return m_dialog.data(); }
+    T *get() const { return m_dialog.data(); }
+    // False when the owner went away with the dialog.
+    explicit operator bool() const { return !m_dialog.isNull(); }
+
+private:
+    QPointer<T> m_dialog;
+};
+
+// Runs the dialog centred on its owner, once it has its final size: a
+// message box sizes itself to its text only as it is shown.
+int execCentred(QDialog *dialog)
+{
+    if (QWidget *owner = dialog->parentWidget()) {
+        dialog->show();
+        QRect frame = dialog->frameGeometry();
+        frame.moveCenter(owner->window()->frameGeometry().center());
+        dialog->move(frame.topLeft());
+    }
+    return dialog->exec();
+}
+
+void makeBox(QMessageBox *box, const QString &text, const QString &title, Dialogs::Icon icon)
+{
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->setObjectName(QStringLiteral("messageBox"));
     box->setWindowModality(Qt::ApplicationModal);
@@ -27,45 +59,48 @@ QMessageBox *makeBox(const QString &text, const QString &title, Dialogs::Icon ic
     case Dialogs::Icon::Information: box->setIcon(QMessageBox::Information); break;
     case Dialogs::Icon::Warning: box->setIcon(QMessageBox::Warning); break;
     }
-    return box;
 }
 
 } // namespace
 
 QString QtDialogs::inputBox(const QString &prompt, const QString &title)
 {
-    QInputDialog dialog;
-    dialog.setObjectName(QStringLiteral("inputBox"));
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setWindowTitle(title);
-    dialog.setLabelText(prompt);
-    dialog.setTextValue(QString());
-    dialog.setOkButtonText(QStringLiteral("OK"));
-    dialog.setCancelButtonText(QStringLiteral("Annulla"));
+    OwnedDialog<QInputDialog> dialog(owner());
+    dialog->setObjectName(QStringLiteral("inputBox"));
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setWindowTitle(title);
+    dialog->setLabelText(prompt);
+    // The box starts empty: setting its text anyway would move its caret
+    // just before it takes the focus, and Orca would then skip the prompt.
+    dialog->setOkButtonText(QStringLiteral("OK"));
+    dialog->setCancelButtonText(QStringLiteral("Annulla"));
     // The prompt is ours, but never let a label guess at markup.
-    for (QLabel *label : dialog.findChildren<QLabel *>())
+    for (QLabel *label : dialog->findChildren<QLabel *>())
         label->setTextFormat(Qt::PlainText);
-    if (dialog.exec() != QDialog::Accepted)
+    const int result = execCentred(dialog.get());
+    if (!dialog || result != QDialog::Accepted)
         return {};
-    return dialog.textValue();
+    return dialog->textValue();
 }
 
 void QtDialogs::messageBox(const QString &text, const QString &title, Icon icon)
 {
-    std::unique_ptr<QMessageBox> box(makeBox(text, title, icon));
+    OwnedDialog<QMessageBox> box(owner());
+    makeBox(box.get(), text, title, icon);
     box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box->exec();
+    execCentred(box.get());
 }
 
 Dialogs::Answer QtDialogs::askYesNo(const QString &text, const QString &title)
 {
-    std::unique_ptr<QMessageBox> box(makeBox(text, title, Icon::Question));
+    OwnedDialog<QMessageBox> box(owner());
+    makeBox(box.get(), text, title, Icon::Question);
     QPushButton *yes = box->addButton(QStringLiteral("Sì"), QMessageBox::YesRole);
     QPushButton *no = box->addButton(QStringLiteral("No"), QMessageBox::NoRole);
     box->setDefaultButton(no);
     box->setEscapeButton(no);
-    box->exec();
-    return box->clickedButton() == yes ? Answer::Yes : Answer::No;
+    execCentred(box.get());
+    return box && box->clickedButton() == yes ? Answer::Yes : Answer::No;
 }
 
 void QtDialogs::closeAll()

@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPixmapCache>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QTimer>
 
@@ -70,7 +71,7 @@ Tavola::Tavola(TavolaSeams seams)
     : m_seams(std::move(seams))
 {
     if (!m_seams.dialogs)
-        m_seams.dialogs = std::make_shared<QtDialogs>();
+        m_seams.dialogs = std::make_shared<QtDialogs>([this]() -> QWidget * { return isVisible() ? this : nullptr; });
     if (!m_seams.random)
         m_seams.random = std::make_shared<MixingRandomSource>(QRandomGenerator::system()->generate64());
     if (!m_seams.recordFolder)
@@ -160,6 +161,9 @@ void Tavola::connectHandlers()
     // the click shows the information first, then the submenu opens.
     menuBar()->installEventFilter(this);
     connect(c.copy, &QMenu::aboutToShow, this, [this] { copyMenuOpening(); });
+    // Opened again after the information, the submenu belongs to no menu bar
+    // navigation: when it closes, play resumes.
+    connect(c.copy, &QMenu::aboutToHide, this, [this] { resumeFocus(m_controls.surface->focusWidget()); });
 }
 
 void Tavola::copyMenuOpening()
@@ -265,15 +269,48 @@ void Tavola::Form_Resize()
 
 void Tavola::Next_Click()
 {
+    const QPointer<QWidget> resume = m_controls.surface->focusWidget();
     const Dialogs::Answer answer = m_seams.dialogs->askYesNo(kNewGameText, kNewGameTitle);
     if (m_ended)
         return;
     if (answer != Dialogs::Answer::No)
         unloadTavola();
     showTavola();
+    resumeFocus(resume);
 }
 
-void Tavola::copy_Click() { m_seams.dialogs->messageBox(aboutText(), kAppTitle, Dialogs::Icon::Information); }
+void Tavola::copy_Click()
+{
+    const QPointer<QWidget> resume = m_controls.surface->focusWidget();
+    m_seams.dialogs->messageBox(aboutText(), kAppTitle, Dialogs::Icon::Information);
+    resumeFocus(resume);
+}
+
+void Tavola::resumeFocus(QPointer<QWidget> resume)
+{
+    // A dialog opened from the menu with the keyboard leaves the focus on
+    // the menu bar with nothing highlighted, where digits and Enter do
+    // nothing. Once the menu has finished with the key, play resumes where
+    // it was; a menu the pupil still has open keeps the keyboard.
+    QTimer::singleShot(0, this, [this, resume] {
+        if (!m_loaded || m_ended || QApplication::activePopupWidget() || QApplication::activeModalWidget())
+            return;
+        QWidget *focus = QApplication::focusWidget();
+        const bool menuBarNavigating = focus == menuWidget() && menuBar()->activeAction();
+        if (focus && (focus != menuWidget() || menuBarNavigating) && focus->isEnabled() && focus->isVisible())
+            return;
+        QWidget *target = resume && resume->isEnabled() && resume->window() == this ? resume.data() : nullptr;
+        if (!target)
+            target = m_controls.cmdNext->isEnabled() ? static_cast<QWidget *>(m_controls.cmdNext) : m_controls.txtAnswer1;
+        if (!isActiveWindow())
+            activateWindow();
+        // The menu bar may still count itself in keyboard navigation without
+        // holding the focus, and would take the next Alt as the end of it.
+        QFocusEvent leaveMenuBar(QEvent::FocusOut, Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(menuBar(), &leaveMenuBar);
+        target->setFocus(Qt::OtherFocusReason);
+    });
+}
 
 void Tavola::cmdExit_Click()
 {
@@ -340,8 +377,13 @@ void Tavola::tellSaveOutcome(const SaveOutcome &outcome)
 void Tavola::cmdNext_Click()
 {
     const Controls &c = m_controls;
-    c.txtAnswer->clear();
-    c.txtAnswer1->clear();
+    // setText, not clear(): a fresh box has nothing to undo. The hidden box
+    // was emptied at the verdict already; emptying it here, just before it
+    // takes the focus, would make screen readers skip the exercise.
+    if (!c.txtAnswer->text().isEmpty() || c.txtAnswer->isUndoAvailable())
+        c.txtAnswer->setText(QString());
+    if (!c.txtAnswer1->text().isEmpty())
+        c.txtAnswer1->setText(QString());
     c.lblMessage->setCaption(QString());
     for (Label *label : c.letterLabels() + c.coefficientLabels())
         label->setForeColour(kGreen);
@@ -353,12 +395,17 @@ void Tavola::cmdNext_Click()
         letters[slot]->setCaption(view.letters[slot]);
         coefficients[slot]->setCaption(view.coefficientCaptions[slot]);
     }
-    c.cmdNext->setEnabled(false);
     c.lblvala->setCaption(view.valueOfB);
     c.lblvalb->setCaption(view.valueOfA);
     paintBackground();
+    // The sentence is in place before the focus lands; the focus moves
+    // before the button is disabled, so it never passes through the answer
+    // box on its way.
     c.txtAnswer1->setAccessibleDescription(describeExercise(c));
     c.txtAnswer1->setFocus();
+    c.cmdNext->setEnabled(false);
+    if (c.cmdNext->accessibleDescription() != nextButtonDescription())
+        c.cmdNext->setAccessibleDescription(nextButtonDescription());
     m_judged = false;
 }
 
@@ -402,6 +449,12 @@ void Tavola::txtAnswer_KeyPress(std::int16_t &keyCode)
     }
     c.lblScore->setCaption(verdict.rightCaption);
     c.lblScore2->setCaption(verdict.totalCaption);
+    // Screen readers read a label's change only when it has the focus: the
+    // verdict travels with the button that takes it. The hidden box is
+    // emptied now, while nothing reads it.
+    c.cmdNext->setAccessibleDescription(describeVerdict(verdict.right, m_state.expectedValue));
+    if (!c.txtAnswer1->text().isEmpty())
+        c.txtAnswer1->setText(QString());
     c.cmdNext->setEnabled(true);
     c.cmdNext->setFocus();
 }

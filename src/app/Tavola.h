@@ -7,6 +7,7 @@
 #include "ui/Controls.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -82,6 +83,7 @@ private:
     void paintBackground();
     void tellSaveOutcome(const SaveOutcome &outcome);
     RegisterEntry registerEntry(bool newRecord) const;
+    void resumeFocus(QPointer<QWidget> resume);
 
     TavolaSeams m_seams;
     GameState m_state;

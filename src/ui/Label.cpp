@@ -28,9 +28,10 @@ void Label::setCaption(const QString &caption)
         updateAccessibleName();
 }
 
-void Label::setAccessiblePrefix(const QString &prefix)
+void Label::setAccessiblePrefix(const QString &prefix, SpokenText spoken)
 {
     m_accessiblePrefix = prefix;
+    m_spoken = spoken;
     updateAccessibleName();
 }
 
@@ -38,7 +39,11 @@ void Label::updateAccessibleName()
 {
     // Setting the name tells assistive tools it changed.
     const QString shownText = text().trimmed();
-    setAccessibleName(shownText.isEmpty() ? m_accessiblePrefix : m_accessiblePrefix + QStringLiteral(": ") + shownText);
+    if (shownText.isEmpty()) {
+        setAccessibleName(m_accessiblePrefix);
+        return;
+    }
+    setAccessibleName(m_accessiblePrefix + QStringLiteral(": ") + (m_spoken ? m_spoken(shownText) : shownText));
 }
 
 void Label::setForeColour(const QColor &colour)

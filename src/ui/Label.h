@@ -20,8 +20,10 @@ public:
     // The size an auto-size label takes for its caption.
     QSize captionSize() const;
 
-    // Screen readers then read "prefix: caption" as the label's name.
-    void setAccessiblePrefix(const QString &prefix);
+    // Screen readers then read "prefix: caption" as the label's name, the
+    // caption passed through spoken when given.
+    using SpokenText = QString (*)(const QString &);
+    void setAccessiblePrefix(const QString &prefix, SpokenText spoken = nullptr);
 
     // Width of an empty auto-size caption, so it still has a box to hover.
     static constexpr int kEmptyWidth = 6;
@@ -39,5 +41,6 @@ private:
     mutable int m_lineHeight = -1;
     QColor m_foreColour;
     QString m_accessiblePrefix;
+    SpokenText m_spoken = nullptr;
 
 };

@@ -36,8 +36,12 @@ QSize PictureButton::sizeHint() const { return {121, 73}; }
 
 void PictureButton::keyPressEvent(QKeyEvent *event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        animateClick();
+    // Enter acts at once, from the main keyboard or the keypad, as on a
+    // standard push button; Space clicks on release (QAbstractButton).
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && modifiers == Qt::NoModifier
+        && !event->isAutoRepeat()) {
+        click();
         return;
     }
     QAbstractButton::keyPressEvent(event);

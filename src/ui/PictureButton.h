@@ -6,7 +6,7 @@
 
 // A graphical command button: its picture above its caption on its back
 // colour, with its own pictures for the disabled and pressed states. Space
-// and Enter click it while it has the focus.
+// and Enter (keypad Enter too) click it while it has the focus.
 class PictureButton : public QAbstractButton
 {
     Q_OBJECT

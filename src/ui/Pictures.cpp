@@ -39,7 +39,9 @@ QSize pictureSize(Picture picture)
     }
 }
 
-QPixmap picturePixmap(Picture picture, qreal devicePixelRatio)
+namespace {
+
+QPixmap render(Picture picture, QSize pixels)
 {
     static const bool registered = (registerPictures(), true);
     Q_UNUSED(registered);
@@ -47,7 +49,6 @@ QPixmap picturePixmap(Picture picture, qreal devicePixelRatio)
     if (!resource)
         return {};
     QSvgRenderer renderer{QString::fromLatin1(resource)};
-    const QSize pixels = (QSizeF(pictureSize(picture)) * devicePixelRatio).toSize();
     QPixmap pixmap(pixels);
     pixmap.fill(Qt::transparent);
     {
@@ -55,7 +56,16 @@ QPixmap picturePixmap(Picture picture, qreal devicePixelRatio)
         painter.setRenderHint(QPainter::Antialiasing);
         renderer.render(&painter);
     }
-    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
+}
+
+} // namespace
+
+QPixmap picturePixmap(Picture picture, qreal devicePixelRatio)
+{
+    QPixmap pixmap = render(picture, (QSizeF(pictureSize(picture)) * devicePixelRatio).toSize());
+    if (!pixmap.isNull())
+        pixmap.setDevicePixelRatio(devicePixelRatio);
     return pixmap;
 }
 
@@ -88,8 +98,15 @@ QIcon pictureIcon(Picture picture)
     if (const auto known = icons.find(picture); known != icons.end())
         return known->second;
     QIcon icon;
-    for (qreal ratio : {1.0, 2.0, 3.0})
-        icon.addPixmap(picturePixmap(picture, ratio));
+    if (picture == Picture::WindowIcon) {
+        // The desktop picks the size it needs (title bar, task switcher,
+        // menu): offer each common size drawn for itself.
+        for (int side : kWindowIconSizes)
+            icon.addPixmap(render(picture, QSize(side, side)));
+    } else {
+        for (qreal ratio : {1.0, 2.0, 3.0})
+            icon.addPixmap(picturePixmap(picture, ratio));
+    }
     icons.emplace(picture, icon);
     return icon;
 }

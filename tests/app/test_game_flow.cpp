@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 const QString kGreeting = QStringLiteral(" vediamo se sei un vero campione  ");
@@ -157,6 +158,56 @@ private Q_SLOTS:
         QCOMPARE(info.buttons, QStringList{"OK"});
         QVERIFY(info.text.contains("Tarvimonda"));
         QVERIFY(info.plainText);
+    }
+
+    void dialogsBelongToTheShownWindow()
+    {
+        GameFixture game;
+        struct Look
+        {
+            QWidget *parent;
+            QWindow *transientParent;
+            QPoint centre;
+        };
+        QList<Look> looks;
+        auto lookThenPress = [&looks](const QString &button) {
+            return [&looks, button](QWidget *dialog) {
+                looks.append({dialog->parentWidget(),
+                              dialog->windowHandle() ? dialog->windowHandle()->transientParent() : nullptr,
+                              dialog->frameGeometry().center()});
+                DialogAnswerer::clickButton(dialog, button);
+            };
+        };
+        // Before the window is shown: the prompts open on their own.
+        game.answerer->then(lookThenPress("OK")).then(lookThenPress("OK"));
+        game.window->showTavola();
+        QCOMPARE(looks.size(), 2);
+        for (const Look &look : looks)
+            QVERIFY(!look.parent);
+        QCOMPARE(game.caption("lblnome1"), QString()); // the prompt was answered with OK
+        // Once it is shown: centred on it and kept above it, wherever it was moved.
+        for (const QPoint place : {QPoint(400, 300), QPoint(60, 40)}) {
+            game.window->move(place);
+            QTRY_COMPARE(game.window->pos(), place);
+            const int before = looks.size();
+            game.answerer->then(lookThenPress("No")).then(lookThenPress("OK"));
+            game.window->Next_Click();
+            game.window->copy_Click();
+            QCOMPARE(looks.size(), before + 2);
+            for (int i = before; i < looks.size(); ++i) {
+                QCOMPARE(looks[i].parent, game.window.get());
+                QCOMPARE(looks[i].transientParent, game.window->windowHandle());
+                const QPoint offset = looks[i].centre - game.window->frameGeometry().center();
+                QVERIFY2(offset.manhattanLength() <= 40, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+            }
+        }
+        // A new game hides the window: its prompts open on their own again.
+        game.answerer->then(lookThenPress(QString::fromUtf8("Sì"))).then(lookThenPress("OK")).then(lookThenPress("OK"));
+        game.window->Next_Click();
+        QCOMPARE(looks.at(looks.size() - 3).parent, game.window.get());
+        QVERIFY(!looks.at(looks.size() - 2).parent);
+        QVERIFY(!looks.last().parent);
+        QCOMPARE(game.answerer->unexpected(), 0);
     }
 
     void exitWithATieEndsSilently()

@@ -235,6 +235,21 @@ private Q_SLOTS:
             QVERIFY(action->shortcut().isEmpty() && !action->isCheckable() && action->isEnabled());
     }
 
+    void windowIconAtEverySize()
+    {
+        GameFixture game;
+        game.start();
+        const QIcon icon = game.window->windowIcon();
+        const QList<QSize> sizes = icon.availableSizes();
+        for (int side : {16, 22, 24, 32, 48, 64, 96, 128, 256}) {
+            QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
+            // Drawn for that size, not scaled from another: sharp, and not blank.
+            const QImage image = icon.pixmap(QSize(side, side), 1.0).toImage();
+            QCOMPARE(image.size(), QSize(side, side));
+            QVERIFY(image.pixelColor(side / 2, side / 2).alpha() > 0);
+        }
+    }
+
     void timersAsDesigned()
     {
         GameFixture game;
