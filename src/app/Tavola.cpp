@@ -296,18 +296,21 @@ void Tavola::cmdNext_Click()
         letters[slot]->setCaption(view.letters[slot]);
         coefficients[slot]->setCaption(view.coefficientCaptions[slot]);
     }
-    c.cmdNext->setEnabled(false);
     c.lblvala->setCaption(view.valueOfB);
     c.lblvalb->setCaption(view.valueOfA);
     paintBackground();
     c.txtAnswer1->setAccessibleDescription(describeExercise(c));
     c.txtAnswer1->setFocus();
+    // Disabled once the focus has left it: disabling the button that holds
+    // the focus would first pass it on along the tab order, a second focus
+    // move for nothing.
+    c.cmdNext->setEnabled(false);
     m_judged = false;
 }
 
 void Tavola::paintBackground()
 {
-    paintGradient(m_controls.surface->drawing(), m_state.backgroundShade);
+    paintGradient(m_controls.surface->drawingToCover(), m_state.backgroundShade);
     m_controls.surface->update();
 }
 
