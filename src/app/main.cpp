@@ -1,3 +1,4 @@
+#include "app/StartupTimes.h"
 #include "app/Tavola.h"
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     // The game ends only through its own steps (exit, countdown, close box).
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutes();
+    reportStartupTimesWhenAsked();
 
     Tavola tavola;
     tavola.showTavola();

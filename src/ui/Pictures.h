@@ -11,7 +11,8 @@
 
 // The picture at its natural size, rendered for the given device pixel ratio.
 QPixmap picturePixmap(Picture picture, qreal devicePixelRatio = 1.0);
-// The picture at 1x, 2x and 3x, for QIcon to choose from.
+// The picture at 1x and at the scale of each screen, for QIcon to choose
+// from.
 QIcon pictureIcon(Picture picture);
 // A mouse pointer made from the picture, its hot spot at the centre.
 QCursor pictureCursor(Picture picture, qreal devicePixelRatio = 1.0);
