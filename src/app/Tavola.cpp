@@ -403,6 +403,9 @@ void Tavola::cmdNext_Click()
     // box on its way.
     c.txtAnswer1->setAccessibleDescription(describeExercise(c));
     c.txtAnswer1->setFocus();
+    // Disabled once the focus has left it: disabling the button that holds
+    // the focus would first pass it on along the tab order, a second focus
+    // move for nothing.
     c.cmdNext->setEnabled(false);
     if (c.cmdNext->accessibleDescription() != nextButtonDescription())
         c.cmdNext->setAccessibleDescription(nextButtonDescription());
@@ -411,7 +414,7 @@ void Tavola::cmdNext_Click()
 
 void Tavola::paintBackground()
 {
-    paintGradient(m_controls.surface->drawing(), m_state.backgroundShade);
+    paintGradient(m_controls.surface->drawingToCover(), m_state.backgroundShade);
     m_controls.surface->update();
 }
 

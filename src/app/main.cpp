@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Configuration.h"
+#include "app/StartupTimes.h"
 #include "app/Tavola.h"
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
@@ -61,6 +62,7 @@ int main(int argc, char *argv[])
     // The game ends only through its own steps (exit, countdown, close box).
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutes();
+    reportStartupTimesWhenAsked();
 
     TavolaSeams seams;
     applySettings(line, readConfiguration(), seams);

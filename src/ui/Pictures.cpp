@@ -1,11 +1,14 @@
 #include "ui/Pictures.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
+#include <QSvgRenderer>
 
 #include <map>
-#include <QSvgRenderer>
+#include <set>
 
 // The pictures live in a static library: register them before first use.
 static void registerPictures() { Q_INIT_RESOURCE(pictures); }
@@ -97,6 +100,12 @@ QIcon pictureIcon(Picture picture)
     auto &icons = iconCache().icons;
     if (const auto known = icons.find(picture); known != icons.end())
         return known->second;
+    // Rendered for the scales of the screens there are, not for every scale
+    // there could be: each extra scale costs a rendering at start-up and its
+    // pixmap's memory for the whole game.
+    std::set<qreal> ratios{1.0};
+    for (const QScreen *screen : QGuiApplication::screens())
+        ratios.insert(screen->devicePixelRatio());
     QIcon icon;
     if (picture == Picture::WindowIcon) {
         // The desktop picks the size it needs (title bar, task switcher,
@@ -104,7 +113,7 @@ QIcon pictureIcon(Picture picture)
         for (int side : kWindowIconSizes)
             icon.addPixmap(render(picture, QSize(side, side)));
     } else {
-        for (qreal ratio : {1.0, 2.0, 3.0})
+        for (qreal ratio : ratios)
             icon.addPixmap(picturePixmap(picture, ratio));
     }
     icons.emplace(picture, icon);

@@ -2,6 +2,7 @@
 // gradient, and the countdown that ends the game.
 #include "GameFixture.h"
 
+#include "exercise/Gradient.h"
 #include "ui/PictureButton.h"
 #include "ui/Surface.h"
 
@@ -197,6 +198,24 @@ private Q_SLOTS:
         QCOMPARE(game.c().surface->grab().toImage().pixelColor(420, 0), QColor(shade, shade, 0));
         game.c().surface->setBackColour(Qt::black);
         QCOMPARE(game.c().surface->grab().toImage().pixelColor(5, image.height() - 1), QColor(Qt::black));
+    }
+
+    void gradientAfterAWrongAnswerCoversTheBlackEverywhere()
+    {
+        // The drawing's memory outlives the black-out of a wrong answer, so
+        // the next gradient must cover every pixel of it.
+        GameFixture game;
+        game.start();
+        answer(game, "999");
+        QCOMPARE(game.c().surface->backColour(), QColor(Qt::black));
+        game.window->cmdNext_Click();
+        Surface &surface = *game.c().surface;
+        QImage fresh(surface.drawing().size(), QImage::Format_RGB32);
+        fresh.fill(Qt::white);
+        paintGradient(fresh, game.window->state().backgroundShade);
+        QCOMPARE(surface.drawing(), fresh);
+        const QImage shown = surface.grab().toImage();
+        QCOMPARE(shown.pixelColor(5, shown.height() - 1).blue(), 255);
     }
 
     void clockCountsDownToZeroThenEnds()
