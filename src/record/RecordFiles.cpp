@@ -55,7 +55,7 @@ std::optional<QString> writeWhole(const QString &path, const QByteArray &bytes, 
 
 QByteArray recordLine(const QString &text) { return encodeRecordText(text) + "\r\n"; }
 
-std::optional<QString> lockFailure(RecordLock::Result result, const RecordLock &lock, const QString &folder)
+QString lockFailure(RecordLock::Result result, const RecordLock &lock, const QString &folder)
 {
     if (result == RecordLock::Result::Busy)
         return failure(QStringLiteral("un'altra copia del programma sta salvando il record "
@@ -218,7 +218,7 @@ SaveOutcome saveRecordIfBetter(const QString &winDir, const QString &score, cons
     // overwrite a better record written a moment before.
     RecordLock lock(folder);
     if (const RecordLock::Result result = lock.acquire(lockWaitMs); result != RecordLock::Result::Held) {
-        outcome.failure = *lockFailure(result, lock, folder);
+        outcome.failure = lockFailure(result, lock, folder);
         return outcome;
     }
     finishPendingSave(folder, state);
