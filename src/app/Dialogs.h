@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 // The modal dialogs the game opens. Every dialog is modal, shows plain text
@@ -32,13 +34,19 @@ inline const QString kAppTitle = QStringLiteral("Tarvimonda");
 // owner gives the window they belong to, or none: a dialog with an owner is
 // centred on it and kept above it; one without (before the window is
 // shown) is centred on the screen.
+//
+// While a screen reader listens, a dialog that would open right as another
+// closes waits until kScreenReaderPauseMs have passed since: a screen reader
+// that hears the old window leave only after the new one came would never
+// announce the new one. Nothing typed meanwhile acts on the window behind.
 class QtDialogs final : public Dialogs
 {
 public:
-    explicit QtDialogs(std::function<QWidget *()> owner = {})
-        : m_owner(std::move(owner))
-    {
-    }
+    static constexpr int kScreenReaderPauseMs = 250;
+
+    // screenReaderOn defaults to asking Qt whether assistive technology is
+    // listening.
+    explicit QtDialogs(std::function<QWidget *()> owner = {}, std::function<bool()> screenReaderOn = {});
 
     QString inputBox(const QString &prompt, const QString &title) override;
     void messageBox(const QString &text, const QString &title, Icon icon) override;
@@ -47,6 +55,9 @@ public:
 
 private:
     QWidget *owner() const { return m_owner ? m_owner() : nullptr; }
+    int run(QDialog *dialog);
 
     std::function<QWidget *()> m_owner;
+    std::function<bool()> m_screenReaderOn;
+    QElapsedTimer m_sinceLastClosed;
 };

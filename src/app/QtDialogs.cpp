@@ -1,10 +1,13 @@
 #include "app/Dialogs.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QEventLoop>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <QPointer>
 
@@ -63,6 +66,33 @@ void makeBox(QMessageBox *box, const QString &text, const QString &title, Dialog
 
 } // namespace
 
+QtDialogs::QtDialogs(std::function<QWidget *()> owner, std::function<bool()> screenReaderOn)
+    : m_owner(std::move(owner))
+    , m_screenReaderOn(screenReaderOn ? std::move(screenReaderOn) : [] { return QAccessible::isActive(); })
+{
+}
+
+int QtDialogs::run(QDialog *dialog)
+{
+    const QPointer<QDialog> alive(dialog);
+    if (m_sinceLastClosed.isValid() && m_screenReaderOn()) {
+        const qint64 left = kScreenReaderPauseMs - m_sinceLastClosed.elapsed();
+        if (left > 0) {
+            // The screen reader's own questions are answered meanwhile; keys
+            // are held back, to meet the modal dialog and go no further.
+            QEventLoop pause;
+            QTimer::singleShot(int(left), &pause, &QEventLoop::quit);
+            pause.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+        // Its owner may have gone meanwhile, and the dialog with it.
+        if (!alive)
+            return QDialog::Rejected;
+    }
+    const int result = execCentred(dialog);
+    m_sinceLastClosed.start();
+    return result;
+}
+
 QString QtDialogs::inputBox(const QString &prompt, const QString &title)
 {
     OwnedDialog<QInputDialog> dialog(owner());
@@ -77,7 +107,7 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title)
     // The prompt is ours, but never let a label guess at markup.
     for (QLabel *label : dialog->findChildren<QLabel *>())
         label->setTextFormat(Qt::PlainText);
-    const int result = execCentred(dialog.get());
+    const int result = run(dialog.get());
     if (!dialog || result != QDialog::Accepted)
         return {};
     return dialog->textValue();
@@ -88,7 +118,7 @@ void QtDialogs::messageBox(const QString &text, const QString &title, Icon icon)
     OwnedDialog<QMessageBox> box(owner());
     makeBox(box.get(), text, title, icon);
     box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    execCentred(box.get());
+    run(box.get());
 }
 
 Dialogs::Answer QtDialogs::askYesNo(const QString &text, const QString &title)
@@ -99,7 +129,7 @@ Dialogs::Answer QtDialogs::askYesNo(const QString &text, const QString &title)
     QPushButton *no = box->addButton(QStringLiteral("No"), QMessageBox::NoRole);
     box->setDefaultButton(no);
     box->setEscapeButton(no);
-    execCentred(box.get());
+    run(box.get());
     return box && box->clickedButton() == yes ? Answer::Yes : Answer::No;
 }
 

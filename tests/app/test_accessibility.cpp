@@ -2,11 +2,14 @@
 // the keyboard alone or the numeric keypad alone.
 #include "GameFixture.h"
 
+#include "app/Dialogs.h"
 #include "ui/AccessibleNames.h"
 #include "ui/PictureButton.h"
 #include "ui/Surface.h"
 
 #include <QAccessible>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +24,29 @@ QString accessibleText(QWidget *widget, QAccessible::Text what)
 }
 
 void keypad(QWidget *widget, Qt::Key key) { QTest::keyClick(widget, key, Qt::KeypadModifier); }
+
+// Calls back with every dialog as it is shown.
+class ShowSpy : public QObject
+{
+public:
+    explicit ShowSpy(std::function<void(QDialog *)> onShow)
+        : m_onShow(std::move(onShow))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto *dialog = qobject_cast<QDialog *>(watched))
+                m_onShow(dialog);
+        return false;
+    }
+
+private:
+    std::function<void(QDialog *)> m_onShow;
+};
 
 } // namespace
 
@@ -303,6 +329,32 @@ private Q_SLOTS:
         QTest::qWait(20);
         QCOMPARE(game.answerer->seen.size(), 3);
         copy->hide();
+    }
+
+    // One dialog closing and the next opening at once: with a screen reader
+    // listening the next waits its pause, without one it comes at once.
+    void aDialogRightAfterAnotherWaitsForTheScreenReader()
+    {
+        for (const bool listening : {true, false}) {
+            QtDialogs dialogs({}, [listening] { return listening; });
+            QElapsedTimer clock;
+            clock.start();
+            qint64 closed = -1;
+            qint64 shown = -1;
+            ShowSpy spy([&](QDialog *dialog) {
+                if (closed >= 0 && shown < 0)
+                    shown = clock.elapsed();
+                QTimer::singleShot(0, dialog, &QDialog::accept);
+            });
+            dialogs.messageBox(QStringLiteral("primo"), kAppTitle, Dialogs::Icon::None);
+            closed = clock.elapsed();
+            dialogs.messageBox(QStringLiteral("secondo"), kAppTitle, Dialogs::Icon::None);
+            QVERIFY(shown >= 0);
+            if (listening)
+                QVERIFY2(shown - closed >= QtDialogs::kScreenReaderPauseMs - 5, qPrintable(QString::number(shown - closed)));
+            else
+                QVERIFY2(shown - closed < QtDialogs::kScreenReaderPauseMs / 2, qPrintable(QString::number(shown - closed)));
+        }
     }
 };
 
