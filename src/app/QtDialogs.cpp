@@ -81,7 +81,7 @@ int QtDialogs::run(QDialog *dialog)
             // The screen reader's own questions are answered meanwhile; keys
             // are held back, to meet the modal dialog and go no further.
             QEventLoop pause;
-            QTimer::singleShot(int(left), &pause, &QEventLoop::quit);
+            QTimer::singleShot(int(left), Qt::PreciseTimer, &pause, &QEventLoop::quit);
             pause.exec(QEventLoop::ExcludeUserInputEvents);
         }
         // Its owner may have gone meanwhile, and the dialog with it.

@@ -353,7 +353,7 @@ private Q_SLOTS:
             if (listening)
                 QVERIFY2(shown - closed >= QtDialogs::kScreenReaderPauseMs - 5, qPrintable(QString::number(shown - closed)));
             else
-                QVERIFY2(shown - closed < QtDialogs::kScreenReaderPauseMs / 2, qPrintable(QString::number(shown - closed)));
+                QVERIFY2(shown - closed < QtDialogs::kScreenReaderPauseMs - 50, qPrintable(QString::number(shown - closed)));
         }
     }
 };
