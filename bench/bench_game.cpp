@@ -293,10 +293,10 @@ void BM_LoadRecord(benchmark::State &state)
 {
     BenchGame game;
     const QString dir = game.window->state().winDir;
-    saveRecord(dir, QStringLiteral("12"), QStringLiteral("Anna"), game.window->state());
+    saveRecord(dir, QStringLiteral("12"), QStringLiteral("Anna"));
     for (auto _ : state) {
-        prepareRecordFiles(dir, game.window->state());
-        benchmark::DoNotOptimize(loadRecord(dir, game.window->state()));
+        prepareRecordFiles(dir);
+        benchmark::DoNotOptimize(loadRecord(dir));
     }
 }
 BENCHMARK(BM_LoadRecord)->Unit(benchmark::kMicrosecond);
@@ -307,7 +307,7 @@ void BM_SaveRecord(benchmark::State &state)
     const QString dir = game.window->state().winDir;
     int score = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(saveRecord(dir, QString::number(++score), QStringLiteral("Anna"), game.window->state()));
+        benchmark::DoNotOptimize(saveRecord(dir, QString::number(++score), QStringLiteral("Anna")));
 }
 BENCHMARK(BM_SaveRecord)->Unit(benchmark::kMillisecond);
 

@@ -6,7 +6,8 @@
 #include "play/Countdown.h"
 #include "play/Judge.h"
 #include "play/Numbers.h"
-#include "record/RecordFiles.h"
+#include "app/BesideWindow.h"
+#include "record/GameEnd.h"
 #include "ui/AccessibleNames.h"
 #include "ui/KeyPressFilter.h"
 #include "ui/Label.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -40,6 +42,12 @@ constexpr std::int16_t kEnter = 13;
 const QString kNewGameText = QStringLiteral("INIZIAMO UNA NUOVA GARA  ?");
 const QString kNewGameTitle = QStringLiteral("INIZIARE NUOVA GARA");
 const QString kMinimisedTitle = QStringLiteral("Gioca con i monomi");
+// The file number a record step takes: one file is open at a time.
+constexpr std::int16_t kRecordFileNumber = 1;
+// How much longer than its own wait for the lock a step may take before the
+// window stops waiting for a folder that does not answer.
+constexpr int kSilentFolderGraceMs = 2000;
+
 const QString kRecordSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
 
 QString aboutText()
@@ -210,6 +218,12 @@ void Tavola::changeEvent(QEvent *event)
 
 void Tavola::closeEvent(QCloseEvent *event)
 {
+    // The program never ends in the middle of a save: the close box waits
+    // until it is done.
+    if (m_waitingOnDisk) {
+        event->ignore();
+        return;
+    }
     // The close box ends the game without the end-of-game steps: nothing
     // is saved.
     event->accept();
@@ -242,21 +256,35 @@ void Tavola::Form_Load()
     m_seams.dialogs->messageBox(QStringLiteral(" ") + name + QStringLiteral(" vediamo se sei un vero campione  "),
                                 kAppTitle, Dialogs::Icon::None);
     c.lblnome1->setCaption(name);
+    m_state.winDir = GetSystemDir();
+    const StartRecord record = readRecordAtStart();
+    // Said at every start while it lasts, before the clock starts: the
+    // game goes on, but no record can be kept, and the teacher should hear
+    // of it.
+    if (record.problem) {
+        m_seams.dialogs->messageBox(*record.problem, kAppTitle, Dialogs::Icon::Warning);
+        if (m_ended || !m_loaded)
+            return;
+    }
     startCountdown();
     m_state.rightAnswers = 0;
     m_state.wrongAnswers = 0;
-    m_state.winDir = GetSystemDir();
-    prepareRecordFiles(m_state.winDir, m_state);
-    // Said at every start while it lasts: the game goes on, but no record
-    // can be kept, and the teacher should hear of it.
-    if (const auto problem = recordFolderProblem(m_state.winDir)) {
-        m_seams.dialogs->messageBox(*problem, kAppTitle, Dialogs::Icon::Warning);
-        if (m_ended)
-            return;
-    }
-    c.lblpunti->setCaption(Leggifiletxt(m_state.winDir + QLatin1String(kScoreFileName)));
-    c.lblnome->setCaption(Leggifiletxt(m_state.winDir + QLatin1String(kNameFileName)));
+    c.lblpunti->setCaption(record.shown.score);
+    c.lblnome->setCaption(record.shown.name);
     refreshClock();
+}
+
+StartRecord Tavola::readRecordAtStart()
+{
+    const RecordFolder folder = recordFolder();
+    m_state.fileNum = kRecordFileNumber;
+    const auto record = runBesideWindow<StartRecord>(
+        [folder](WorkGate &gate) { return startRecord(folder, kRecordLockWaitMs, &gate); },
+        waitOptions(folder.isChosen() ? QStringLiteral("Sto leggendo il record nella cartella della classe…")
+                                      : QStringLiteral("Sto leggendo il record…")));
+    if (record)
+        return *record;
+    return {{}, folder.problemWith(notAnswering())};
 }
 
 void Tavola::Form_Activate() { cmdNext_Click(); }
@@ -320,56 +348,81 @@ void Tavola::cmdExit_Click()
     // the confirmation is open.
     m_ending = true;
     m_controls.Timer1->stop();
-    const Controls &c = m_controls;
-    const double best = leadingNumber(c.lblpunti->caption());
-    const double score = leadingNumber(c.lblScore->caption());
-    // The register gets its line before any message, whatever the record.
-    std::optional<QString> registerFailure;
-    if (best >= score) {
-        if (m_seams.registerEnabled)
-            registerFailure = addToRegister(m_state.winDir, registerEntry(false));
-    } else {
-        if (m_seams.registerEnabled)
-            registerFailure = registerUnreachable(m_state.winDir); // unless the line goes in below
-        // Other games may share the record folder: the record on disk is
-        // read again under the lock, and only a score that still beats it
-        // is written; the register line follows under the same lock.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const SaveOutcome outcome = saveRecordIfBetter(
-            m_state.winDir, c.lblScore->caption(), c.lblnome1->caption(),
-            [score](const RecordText &onDisk) { return score > leadingNumber(onDisk.score); }, m_state,
-            kRecordLockWaitMs, [&](bool newRecord) {
-                if (m_seams.registerEnabled)
-                    registerFailure = appendToRegister(m_state.winDir, registerEntry(newRecord));
-            });
-        QApplication::restoreOverrideCursor();
-        tellSaveOutcome(outcome);
-    }
-    if (registerFailure && !m_ended)
-        m_seams.dialogs->messageBox(*registerFailure, kAppTitle, Dialogs::Icon::Warning);
+    tellGameEnd(finishGameOnDisk());
     endProgram();
 }
 
-RegisterEntry Tavola::registerEntry(bool newRecord) const
+GameEndOutcome Tavola::finishGameOnDisk()
 {
     const Controls &c = m_controls;
-    return {QDateTime::currentDateTime(), c.lblnome1->caption(), c.lblScore->caption(),
-            c.lblScore1->caption(), c.lblScore2->caption(), newRecord};
+    const double best = leadingNumber(c.lblpunti->caption());
+    const double score = leadingNumber(c.lblScore->caption());
+    GameEnd end{recordFolder(), c.lblScore->caption(), c.lblnome1->caption(), score > best,
+                [score](const RecordText &onDisk) { return score > leadingNumber(onDisk.score); }, std::nullopt};
+    if (m_seams.registerEnabled)
+        end.registerEntry = RegisterEntry{QDateTime::currentDateTime(), c.lblnome1->caption(), c.lblScore->caption(),
+                                          c.lblScore1->caption(), c.lblScore2->caption(), false};
+    // A game that beat nothing, with no register, ends without a look at
+    // the disk.
+    if (!end.beatsShown && !end.registerEntry)
+        return {};
+    m_state.fileNum = kRecordFileNumber;
+    const QString shared = end.folder.isChosen() ? QStringLiteral(" nella cartella della classe") : QString();
+    const QString notice = end.beatsShown ? QStringLiteral("Sto salvando il record%1…").arg(shared)
+                                          : QStringLiteral("Sto scrivendo la partita nel registro%1…").arg(shared);
+    m_waitingOnDisk = true;
+    const auto outcome = runBesideWindow<GameEndOutcome>(
+        [end](WorkGate &gate) { return recordGameEnd(end, kRecordLockWaitMs, &gate); }, waitOptions(notice));
+    m_waitingOnDisk = false;
+    if (outcome)
+        return *outcome;
+    // The folder did not answer in time: nothing was written.
+    GameEndOutcome givenUp;
+    if (end.beatsShown)
+        givenUp.record = SaveOutcome{SaveOutcome::Kind::Failed, saveFailure(notAnswering() + u'.'), {}};
+    if (end.registerEntry)
+        givenUp.registerFailure = registerUnreachable(end.folder, notAnswering());
+    return givenUp;
 }
 
-void Tavola::tellSaveOutcome(const SaveOutcome &outcome)
+void Tavola::tellGameEnd(const GameEndOutcome &outcome)
 {
-    switch (outcome.kind) {
-    case SaveOutcome::Kind::Saved:
-        m_seams.dialogs->messageBox(kRecordSaved, kAppTitle, Dialogs::Icon::None);
-        break;
-    case SaveOutcome::Kind::Beaten:
-        m_seams.dialogs->messageBox(recordTakenMeanwhile(outcome.onDisk), kAppTitle, Dialogs::Icon::Information);
-        break;
-    case SaveOutcome::Kind::Failed:
-        m_seams.dialogs->messageBox(outcome.failure, kAppTitle, Dialogs::Icon::Warning);
-        break;
+    // The record's message first, then the register's.
+    if (outcome.record && !m_ended) {
+        switch (outcome.record->kind) {
+        case SaveOutcome::Kind::Saved:
+            m_seams.dialogs->messageBox(kRecordSaved, kAppTitle, Dialogs::Icon::None);
+            break;
+        case SaveOutcome::Kind::Beaten:
+            m_seams.dialogs->messageBox(recordTakenMeanwhile(outcome.record->onDisk), kAppTitle,
+                                        Dialogs::Icon::Information);
+            break;
+        case SaveOutcome::Kind::Failed:
+            m_seams.dialogs->messageBox(outcome.record->failure, kAppTitle, Dialogs::Icon::Warning);
+            break;
+        }
     }
+    if (outcome.registerFailure && !m_ended)
+        m_seams.dialogs->messageBox(*outcome.registerFailure, kAppTitle, Dialogs::Icon::Warning);
+}
+
+RecordFolder Tavola::recordFolder() const
+{
+    return {m_state.winDir, m_seams.recordFolderChosen ? RecordFolder::Origin::Chosen : RecordFolder::Origin::PerUser};
+}
+
+WaitOptions Tavola::waitOptions(const QString &notice)
+{
+    // A little longer than the step's own wait for the lock, so a busy
+    // folder is told as busy, and a silent one as silent.
+    return {notice, isVisible() ? this : nullptr, kRecordLockWaitMs + kSilentFolderGraceMs};
+}
+
+QString Tavola::notAnswering() const
+{
+    return QStringLiteral("la cartella %1 non ha risposto entro %2 secondi")
+        .arg(QDir::toNativeSeparators(m_state.winDir),
+             QString::number((kRecordLockWaitMs + kSilentFolderGraceMs) / 1000));
 }
 
 // ---- Exercise -------------------------------------------------------------
@@ -496,8 +549,7 @@ void Tavola::Timer1_Timer()
 
 QString Tavola::GetSystemDir()
 {
-    const QString folder = m_seams.recordFolder();
-    return m_seams.recordFolderChosen ? prepareChosenFolder(folder) : prepareFolder(folder);
+    // Only the path: the folder is made, checked and read beside the
+    // window, where a share that does not answer cannot hold it.
+    return RecordFolder(m_seams.recordFolder()).path();
 }
-
-QString Tavola::Leggifiletxt(const QString &nomefile) { return ::Leggifiletxt(nomefile, m_state); }

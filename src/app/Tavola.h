@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/BesideWindow.h"
 #include "app/Dialogs.h"
-#include "record/RecordFiles.h"
-#include "record/Register.h"
+#include "record/GameEnd.h"
 #include "state/GameState.h"
 #include "ui/Controls.h"
 
@@ -68,7 +68,6 @@ public:
     void startCountdown();
     void refreshClock();
     QString GetSystemDir();
-    QString Leggifiletxt(const QString &nomefile);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -81,8 +80,13 @@ private:
     void copyMenuOpening();
     void endProgram();
     void paintBackground();
-    void tellSaveOutcome(const SaveOutcome &outcome);
-    RegisterEntry registerEntry(bool newRecord) const;
+    // The record folder's steps, beside the window (BesideWindow.h).
+    StartRecord readRecordAtStart();
+    GameEndOutcome finishGameOnDisk();
+    void tellGameEnd(const GameEndOutcome &outcome);
+    RecordFolder recordFolder() const;
+    WaitOptions waitOptions(const QString &notice);
+    QString notAnswering() const;
     void resumeFocus(QPointer<QWidget> resume);
 
     TavolaSeams m_seams;
@@ -92,6 +96,7 @@ private:
     bool m_activatePending = false;
     bool m_ending = false;
     bool m_ended = false;
+    bool m_waitingOnDisk = false;
     bool m_judged = false;
     bool m_copyMenuAnswered = false;
 };

@@ -1,26 +1,68 @@
-#include "record/RecordFiles.h"
+#include "record/RecordFolder.h"
 
 #include "record/RecordIo.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
-QString prepareFolder(const QString &folder)
+RecordFolder::RecordFolder(const QString &path, Origin origin)
+    : m_path(recordio::withOneSlash(path))
+    , m_origin(origin)
 {
-    const QString path = recordio::withOneSlash(folder);
-    // A failure here surfaces later, when the files cannot be created.
-    QDir().mkpath(path);
-    return path;
 }
 
-QString prepareChosenFolder(const QString &folder)
+void RecordFolder::make() const
 {
-    const QString path = recordio::withOneSlash(folder);
-    QDir().mkdir(path);
-    return path;
+    // A failure here surfaces as the folder's problem, or when a file
+    // cannot be made.
+    if (isChosen())
+        ::mkdir(QFile::encodeName(m_path).constData(), 0777);
+    else
+        QDir().mkpath(m_path);
+}
+
+bool RecordFolder::isThere() const
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(m_path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::optional<QString> RecordFolder::unusable() const
+{
+    // The folder itself may be a link the teacher made; what it leads to
+    // must be a folder.
+    struct stat info {};
+    QString why;
+    if (::stat(QFile::encodeName(m_path).constData(), &info) != 0)
+        why = errno == ENOENT ? QStringLiteral("la cartella non esiste e non si può creare")
+                              : QStringLiteral("la cartella non si può raggiungere (%1)").arg(recordio::reason(errno));
+    else if (!S_ISDIR(info.st_mode))
+        why = QStringLiteral("non è una cartella");
+    else if (::access(QFile::encodeName(m_path).constData(), W_OK | X_OK) != 0)
+        why = QStringLiteral("non si può scrivere (%1)").arg(recordio::reason(errno));
+    else
+        return std::nullopt;
+    return why;
+}
+
+std::optional<QString> RecordFolder::problem() const
+{
+    if (const auto why = unusable())
+        return problemWith(*why);
+    return std::nullopt;
+}
+
+QString RecordFolder::problemWith(const QString &why) const
+{
+    return QStringLiteral("Il record non può essere tenuto nella cartella %1: %2.\n"
+                          "Si può giocare lo stesso, ma il record non sarà salvato. "
+                          "Avvisa l'insegnante.")
+        .arg(QDir::toNativeSeparators(QDir::cleanPath(m_path)), why);
 }
 
 QString defaultRecordFolder()
@@ -30,23 +72,5 @@ QString defaultRecordFolder()
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (base.isEmpty())
         base = QDir::homePath();
-    return prepareFolder(base + QStringLiteral("/tarvimonda"));
-}
-
-std::optional<QString> recordFolderProblem(const QString &folder)
-{
-    const QFileInfo info(folder);
-    QString why;
-    if (!info.exists())
-        why = QStringLiteral("la cartella non esiste e non si può creare");
-    else if (!info.isDir())
-        why = QStringLiteral("non è una cartella");
-    else if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
-        why = QStringLiteral("non si può scrivere (%1)").arg(recordio::reason(errno));
-    else
-        return std::nullopt;
-    return QStringLiteral("Il record non può essere tenuto nella cartella %1: %2.\n"
-                          "Si può giocare lo stesso, ma il record non sarà salvato. "
-                          "Avvisa l'insegnante.")
-        .arg(QDir::toNativeSeparators(QDir::cleanPath(folder)), why);
+    return recordio::withOneSlash(base + QStringLiteral("/tarvimonda"));
 }

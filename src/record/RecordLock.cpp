@@ -1,12 +1,14 @@
 #include "record/RecordLock.h"
 
-#include "record/RecordFiles.h"
 #include "record/RecordIo.h"
+#include "record/RecordNames.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -15,70 +17,83 @@
 
 namespace {
 
-constexpr int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+// Whether the file at path is the one open on fd, a link not followed.
+bool stillAtPath(int fd, const QString &path)
+{
+    struct stat held {};
+    struct stat now {};
+    return ::fstat(fd, &held) == 0
+           && ::fstatat(AT_FDCWD, QFile::encodeName(path).constData(), &now, AT_SYMLINK_NOFOLLOW) == 0
+           && now.st_dev == held.st_dev && now.st_ino == held.st_ino;
+}
 
 } // namespace
 
-RecordLock::RecordLock(const QString &folder)
+RecordLock::RecordLock(const QString &folder, Mode mode)
     : m_path(recordio::withOneSlash(folder) + QLatin1StringView(kRecordLockName))
-    , m_mode(static_cast<int>(recordio::fileModeFor(folder)))
+    , m_mode(mode)
+    , m_fileMode(static_cast<int>(recordio::fileModeFor(folder)))
 {
 }
 
 RecordLock::~RecordLock() { release(); }
 
+RecordLock::Attempt RecordLock::replacePlanted(int error)
+{
+    // Never ours: a link, a pipe, a socket, a device, a second name of
+    // another file, or a file nobody may open. Nobody can hold our lock on
+    // it, so it is safe to take its place. A folder or another user's file
+    // we may not open is left for the teacher.
+    struct stat info {};
+    const bool exists = ::fstatat(AT_FDCWD, QFile::encodeName(m_path).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists)
+        return Attempt::Retry;
+    const bool plantedFile = S_ISREG(info.st_mode) && (error == recordio::kHardLinked || (info.st_mode & 0666) == 0);
+    const bool plantedOther = !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+    if ((plantedFile || plantedOther) && recordio::removeEntry(m_path))
+        return Attempt::Retry;
+    m_error = S_ISDIR(info.st_mode) ? EISDIR : error;
+    return Attempt::Failed;
+}
+
 RecordLock::Attempt RecordLock::tryOnce()
 {
-    const QByteArray path = QFile::encodeName(m_path);
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | kOpenFlags, m_mode);
-    if (fd >= 0) {
-        ::fchmod(fd, static_cast<mode_t>(m_mode));
-    } else if (errno == EEXIST) {
-        fd = ::open(path.constData(), O_RDWR | kOpenFlags);
-        // Another user's lock file we may not write: a read-only descriptor
-        // locks as well on a local disk.
-        if (fd < 0 && errno == EACCES)
-            fd = ::open(path.constData(), O_RDONLY | kOpenFlags);
-        if (fd < 0 && errno == ENOENT)
-            return Attempt::Retry; // released between our two opens
-        if (fd < 0 && errno == ELOOP) {
-            // A link planted in the lock's place: it never leads anywhere.
-            return recordio::removeEntry(m_path) ? Attempt::Retry : (m_error = errno, Attempt::Failed);
-        }
-    }
-    if (fd < 0) {
-        m_error = errno;
-        return Attempt::Failed;
-    }
-    struct stat held {};
-    if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
-        ::close(fd);
-        if (recordio::kindOf(m_path) == recordio::Kind::Folder) {
-            m_error = EISDIR;
+    recordio::Opened file = recordio::openFile(m_path, O_RDWR, static_cast<mode_t>(m_fileMode));
+    // Another user's lock file we may not write: a read-only descriptor
+    // locks as well on a local disk.
+    if (file.error == EACCES) {
+        file = recordio::openFile(m_path, O_RDONLY);
+        if (file.error == ENOENT) {
+            m_error = EACCES; // the folder does not let us make it
             return Attempt::Failed;
         }
-        return recordio::removeEntry(m_path) ? Attempt::Retry : (m_error = errno, Attempt::Failed);
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(fd);
-        if (error == EWOULDBLOCK || error == EINTR)
+    if (file.error == ENOENT)
+        return Attempt::Retry; // released between our two opens
+    if (file.error != 0) {
+        const bool planted = file.error == ELOOP || file.error == ENXIO || file.error == EACCES
+                             || file.error == recordio::kNotRegular || file.error == recordio::kHardLinked;
+        if (planted)
+            return replacePlanted(file.error);
+        m_error = file.error;
+        return Attempt::Failed;
+    }
+    const int operation = m_mode == Mode::Exclusive ? LOCK_EX : LOCK_SH;
+    if (::flock(file.fd.get(), operation | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK || errno == EINTR)
             return Attempt::Busy;
-        m_error = error;
+        m_error = errno;
         return Attempt::Failed;
     }
     // The holder before us removes the file on release: a lock won on a
     // removed file guards nothing, so it must still be the one at the path.
-    struct stat now {};
-    if (::lstat(path.constData(), &now) != 0 || now.st_dev != held.st_dev || now.st_ino != held.st_ino) {
-        ::close(fd);
+    if (!stillAtPath(file.fd.get(), m_path))
         return Attempt::Retry;
-    }
-    m_fd = fd;
+    m_fd = file.fd.release();
     return Attempt::Held;
 }
 
-RecordLock::Result RecordLock::acquire(int waitMs)
+RecordLock::Result RecordLock::acquire(int waitMs, const std::function<bool()> &abandoned)
 {
     if (isHeld())
         return Result::Held;
@@ -98,7 +113,7 @@ RecordLock::Result RecordLock::acquire(int waitMs)
             continue;
         case Attempt::Busy: break;
         }
-        if (waited.elapsed() >= waitMs)
+        if (waited.elapsed() >= waitMs || (abandoned && abandoned()))
             return Result::Busy;
         // Short pauses: a save holds the lock for a few milliseconds, and a
         // queue of a whole class must drain in about as many.
@@ -111,9 +126,26 @@ void RecordLock::release()
 {
     if (m_fd < 0)
         return;
-    // Removed while still held: a waiter that opened this file finds it
-    // gone once it gets the lock, and starts again on a new one.
-    recordio::removeEntry(m_path);
+    // Removed while still held exclusively: a waiter that opened this file
+    // finds it gone once it gets the lock, and starts again on a new one. A
+    // reader removes it only when no other holder is left.
+    const bool alone = m_mode == Mode::Exclusive || ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
+    if (alone && stillAtPath(m_fd, m_path))
+        recordio::removeEntry(m_path);
     ::close(m_fd);
     m_fd = -1;
+}
+
+QString RecordLock::failure() const
+{
+    const QString shown = QDir::toNativeSeparators(m_path);
+    const QString folder = QDir::toNativeSeparators(m_path.left(m_path.lastIndexOf(u'/') + 1));
+    if (recordio::kindOf(m_path) == recordio::Kind::Missing && (m_error == EACCES || m_error == EPERM || m_error == EROFS))
+        return QStringLiteral("permesso negato nella cartella %1.").arg(folder);
+    if (m_error == EISDIR || m_error == EACCES || m_error == EPERM)
+        return QStringLiteral("il file %1 non si può usare (%2): l'insegnante può cancellarlo, "
+                              "il programma lo crea di nuovo.")
+            .arg(shown, recordio::reason(m_error));
+    return QStringLiteral("la cartella %1 non si può bloccare per la scrittura (%2).")
+        .arg(folder, recordio::reason(m_error));
 }

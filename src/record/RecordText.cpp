@@ -1,4 +1,4 @@
-#include "record/RecordFiles.h"
+#include "record/RecordText.h"
 
 #include <QStringDecoder>
 

@@ -1,8 +1,10 @@
 #include "record/Register.h"
 
-#include "record/RecordFiles.h"
+#include "record/RecordFolder.h"
+#include "record/RecordNames.h"
 #include "record/RecordIo.h"
 #include "record/RecordLock.h"
+#include "record/WorkGate.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +47,7 @@ bool appendWhole(int fd, const QByteArray &bytes)
         errno = error;
         return false;
     }
-    return ::fdatasync(fd) == 0;
+    return true;
 }
 
 } // namespace
@@ -70,49 +72,49 @@ QByteArray registerLine(const RegisterEntry &entry)
     return line + "\r\n";
 }
 
-std::optional<QString> appendToRegister(const QString &folderText, const RegisterEntry &entry)
+std::optional<QString> appendToRegister(const RecordFolder &folder, const RegisterEntry &entry)
 {
-    const QString folder = recordio::withOneSlash(folderText);
-    const QString path = folder + QLatin1StringView(kRegisterFileName);
-    const QByteArray encoded = QFile::encodeName(path);
-    const mode_t mode = recordio::fileModeFor(folder);
-    // Never through a link, never blocking on a pipe; a new file is made
-    // as readable as the folder, so the teacher and the class can open it.
-    int fd = ::open(encoded.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
-    if (fd >= 0)
-        ::fchmod(fd, mode);
-    else if (errno == EEXIST)
-        fd = ::open(encoded.constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == ELOOP)
-            return failure(path, QStringLiteral("al suo posto c'è un collegamento"));
-        if (error == EISDIR)
-            return failure(path, QStringLiteral("al suo posto c'è una cartella"));
-        return failure(path, recordio::reason(error));
-    }
+    const QString path = folder.file(kRegisterFileName);
+    // Never through a link or into a second name of another file, never
+    // blocking on a pipe; a new file is made as readable as the folder, so
+    // the teacher and the class can open it.
+    recordio::Opened file = recordio::openFile(path, O_WRONLY | O_APPEND, recordio::fileModeFor(folder.path()));
     struct stat info {};
-    std::optional<QString> result;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-        result = failure(path, QStringLiteral("non è un file normale"));
-    else if (!appendWhole(fd, (info.st_size == 0 ? registerHeader() : QByteArray()) + registerLine(entry)))
-        result = failure(path, recordio::reason(errno));
-    if (::close(fd) != 0 && !result)
-        result = failure(path, recordio::reason(errno));
-    return result;
+    if (file.error == 0 && ::fstat(file.fd.get(), &info) != 0)
+        file.error = errno;
+    if (file.error != 0)
+        return failure(path, recordio::reason(file.error));
+    const QByteArray line = registerLine(entry);
+    if (!appendWhole(file.fd.get(), (info.st_size == 0 ? registerHeader() : QByteArray()) + line))
+        return failure(path, recordio::reason(errno));
+    // The line is in the file now: a disk that does not confirm it is
+    // said as such, never as a line that is missing.
+    int error = ::fdatasync(file.fd.get()) == 0 ? 0 : errno;
+    if (const int closeError = file.fd.close(); error == 0)
+        error = closeError;
+    if (error != 0)
+        return QStringLiteral("La partita è stata aggiunta al registro %1, ma il disco non ha confermato la scrittura (%2).")
+            .arg(QDir::toNativeSeparators(path), recordio::reason(error));
+    return std::nullopt;
 }
 
-QString registerUnreachable(const QString &folder)
+QString registerUnreachable(const RecordFolder &folder, const QString &why)
 {
-    return failure(recordio::withOneSlash(folder) + QLatin1StringView(kRegisterFileName),
-                   QStringLiteral("la cartella è occupata da un'altra copia del programma o non si può usare"));
+    return failure(folder.file(kRegisterFileName), why);
 }
 
-std::optional<QString> addToRegister(const QString &folderText, const RegisterEntry &entry)
+std::optional<QString> addToRegister(const RecordFolder &folder, const RegisterEntry &entry, int lockWaitMs,
+                                     WorkGate *gate)
 {
-    const QString folder = recordio::withOneSlash(folderText);
-    RecordLock lock(folder);
-    if (lock.acquire(kRecordLockWaitMs) != RecordLock::Result::Held)
-        return registerUnreachable(folder);
+    if (const auto why = folder.unusable())
+        return registerUnreachable(folder, *why);
+    RecordLock lock(folder.path());
+    const RecordLock::Result held = lock.acquire(lockWaitMs, [gate] { return gate && gate->isAbandoned(); });
+    if (held == RecordLock::Result::Busy)
+        return registerUnreachable(folder, QStringLiteral("un'altra copia del programma tiene occupata la cartella"));
+    if (held == RecordLock::Result::Failed)
+        return registerUnreachable(folder, lock.failure());
+    if (gate && !gate->beginWriting())
+        return registerUnreachable(folder, QStringLiteral("la cartella non ha risposto in tempo"));
     return appendToRegister(folder, entry);
 }

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "record/RecordFolder.h"
+#include "record/RecordNames.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <optional>
 
+class WorkGate;
+
 // The teacher's register: one line for every game that ended, in
 // "registro.csv" beside the record, for a spreadsheet with Italian settings
 // (UTF-8, ';' between fields, CR LF after each line).
-
-inline constexpr auto kRegisterFileName = "registro.csv";
 
 struct RegisterEntry
 {
@@ -29,14 +32,15 @@ QByteArray registerHeader();
 // LF or blanks at its ends is quoted, with " doubled.
 QByteArray registerLine(const RegisterEntry &entry);
 
-// Adds the entry's line to the register in folder,
-// writing the header first when the file is new or empty. The line goes in
-// whole or not at all. The caller holds the record lock. On failure returns
-// an Italian explanation naming the file.
-std::optional<QString> appendToRegister(const QString &folder, const RegisterEntry &entry);
+// Adds the entry's line to the register in folder, writing the header
+// first when the file is new or empty. The line goes in whole or not at
+// all. The caller holds the record lock. On failure returns an Italian
+// explanation naming the file.
+std::optional<QString> appendToRegister(const RecordFolder &folder, const RegisterEntry &entry);
 
-// Why a line could not be added when the record lock could not be had.
-QString registerUnreachable(const QString &folder);
+// Why a line could not be added, naming the register.
+QString registerUnreachable(const RecordFolder &folder, const QString &why);
 
-// The same, taking the record lock itself.
-std::optional<QString> addToRegister(const QString &folder, const RegisterEntry &entry);
+// The same as appendToRegister, taking the record lock itself.
+std::optional<QString> addToRegister(const RecordFolder &folder, const RegisterEntry &entry,
+                                     int lockWaitMs = kRecordLockWaitMs, WorkGate *gate = nullptr);

@@ -6,6 +6,7 @@
 
 #include "play/Numbers.h"
 #include "record/RecordFiles.h"
+#include "record/RecordText.h"
 #include "ui/PictureButton.h"
 
 #include <QLineEdit>

@@ -48,11 +48,10 @@ int main(int argc, char *argv[])
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString score = QString::fromLocal8Bit(argv[2]);
     const QString name = QString::fromLocal8Bit(argv[3]);
-    GameState state;
     std::optional<QString> registerFailure;
     const SaveOutcome outcome = saveRecordIfBetter(
         folder, score, name,
-        [&](const RecordText &onDisk) { return leadingNumber(score) > leadingNumber(onDisk.score); }, state,
+        [&](const RecordText &onDisk) { return leadingNumber(score) > leadingNumber(onDisk.score); },
         kRecordLockWaitMs, [&](bool newRecord) {
             if (argc == 5)
                 registerFailure = appendToRegister(folder, {QDateTime::currentDateTime(), name, score, QStringLiteral("0"),

@@ -81,7 +81,6 @@ class TestClassRecord : public QObject
 private:
     std::unique_ptr<TempRecordFolder> m_folder;
     QString m_dir;
-    GameState m_state;
 
     QString score() const { return m_dir + kScoreFileName; }
     QString name() const { return m_dir + kNameFileName; }
@@ -166,7 +165,7 @@ private Q_SLOTS:
 
         QElapsedTimer clock;
         clock.start();
-        const auto failure = saveRecord(m_dir, QStringLiteral("3"), QStringLiteral("Ada"), m_state);
+        const auto failure = saveRecord(m_dir, QStringLiteral("3"), QStringLiteral("Ada"));
         QVERIFY2(!failure, failure ? qPrintable(*failure) : "");
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(entriesOf(m_dir), kRecordFiles);
@@ -197,9 +196,9 @@ private Q_SLOTS:
 
         QElapsedTimer clock;
         clock.start();
-        prepareRecordFiles(m_dir, m_state);
-        const RecordText shown = loadRecord(m_dir, m_state);
-        const auto failure = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), m_state, 2000);
+        prepareRecordFiles(m_dir);
+        const RecordText shown = loadRecord(m_dir);
+        const auto failure = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), 2000);
         QVERIFY2(clock.elapsed() < 2000, "a planted entry held the game up");
 
         QVERIFY2(!failure, failure ? qPrintable(*failure) : "");
@@ -224,9 +223,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, player);
         QFETCH(QByteArray, bytes);
-        QVERIFY(!saveRecord(m_dir, QStringLiteral("4"), player, m_state));
+        QVERIFY(!saveRecord(m_dir, QStringLiteral("4"), player));
         QCOMPARE(bytesOf(name()), bytes + "\r\n");
-        QCOMPARE(loadRecord(m_dir, m_state).name, player + QStringLiteral("\r\n"));
+        QCOMPARE(loadRecord(m_dir).name, player + QStringLiteral("\r\n"));
     }
 
     void twoPupilsShareAGroupFolder()
@@ -246,8 +245,7 @@ private Q_SLOTS:
         // Anna sets a record, then dies holding the lock, with a umask that
         // keeps others from writing her files.
         QCOMPARE(asUser(kAnna, kClass, 022, [&] {
-                     GameState state;
-                     if (saveRecord(dir, QStringLiteral("5"), QStringLiteral("Anna"), state))
+                     if (saveRecord(dir, QStringLiteral("5"), QStringLiteral("Anna")))
                          return 1;
                      RecordLock lock(dir);
                      if (lock.acquire(0) != RecordLock::Result::Held)
@@ -258,16 +256,14 @@ private Q_SLOTS:
         // Bea, with a umask that keeps everything to herself, reads Anna's
         // record, takes the lock over and replaces Anna's files.
         QCOMPARE(asUser(kBea, kClass, 077, [&] {
-                     GameState state;
-                     if (!prepareRecordFiles(dir, state) || loadRecord(dir, state).name != u"Anna\r\n")
+                     if (!prepareRecordFiles(dir) || loadRecord(dir).name != u"Anna\r\n")
                          return 1;
-                     return saveRecord(dir, QStringLiteral("9"), QStringLiteral("Bea"), state, 2000) ? 2 : 0;
+                     return saveRecord(dir, QStringLiteral("9"), QStringLiteral("Bea"), 2000) ? 2 : 0;
                  }),
                  0);
         // And Anna can still read Bea's record.
         QCOMPARE(asUser(kAnna, kClass, 022, [&] {
-                     GameState state;
-                     return loadRecord(dir, state).score == u"9\r\n" ? 0 : 1;
+                     return loadRecord(dir).score == u"9\r\n" ? 0 : 1;
                  }),
                  0);
         QCOMPARE(bytesOf(name()), QByteArray("Bea\r\n"));

@@ -1,5 +1,6 @@
 #include "FileBytes.h"
 #include "record/RecordFiles.h"
+#include "record/RecordText.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -56,7 +57,6 @@ class TestRecordFiles : public QObject
 private:
     std::unique_ptr<TempRecordFolder> m_folder;
     QString m_dir; // record folder of the current test, one trailing '/'
-    GameState m_state;
 
     QString score() const { return m_dir + kScoreFileName; }
     QString name() const { return m_dir + kNameFileName; }
@@ -78,7 +78,6 @@ private Q_SLOTS:
         m_folder = std::make_unique<TempRecordFolder>();
         QVERIFY(m_folder->isValid());
         m_dir = m_folder->path;
-        m_state = GameState{};
     }
     void cleanup() { m_folder.reset(); }
 
@@ -116,6 +115,7 @@ private Q_SLOTS:
         }
 
         const QString folder = defaultRecordFolder();
+        RecordFolder(folder).make();
         QCOMPARE(folder, expected);
         QVERIFY(QFileInfo(folder).isDir());
     }
@@ -130,7 +130,9 @@ private Q_SLOTS:
     void prepareFolder_createsWithOneTrailingSlash()
     {
         QFETCH(QString, given);
-        const QString folder = prepareFolder(m_dir + given);
+        const RecordFolder made(m_dir + given);
+        made.make();
+        const QString folder = made.path();
         QCOMPARE(folder, m_dir + QStringLiteral("a/b/"));
         QVERIFY(QFileInfo(folder).isDir());
     }
@@ -139,16 +141,15 @@ private Q_SLOTS:
 
     void firstRun_createsBothFilesEmpty()
     {
-        QVERIFY(prepareRecordFiles(m_dir, m_state));
+        QVERIFY(prepareRecordFiles(m_dir));
         QVERIFY(QFileInfo(score()).isFile());
         QVERIFY(QFileInfo(name()).isFile());
         QCOMPARE(QFileInfo(score()).size(), 0);
         QCOMPARE(QFileInfo(name()).size(), 0);
 
-        const RecordText record = loadRecord(m_dir, m_state);
+        const RecordText record = loadRecord(m_dir);
         QCOMPARE(record.score, QString());
         QCOMPARE(record.name, QString());
-        QVERIFY(m_state.fileNum > 0);
     }
 
     void prepare_leavesExistingFilesUnchanged()
@@ -161,7 +162,7 @@ private Q_SLOTS:
             QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
         }
 
-        QVERIFY(prepareRecordFiles(m_dir, m_state));
+        QVERIFY(prepareRecordFiles(m_dir));
 
         verifyRecordKept("7\r\n", "Anna\r\n");
         for (const QString &path : {score(), name()})
@@ -173,19 +174,19 @@ private Q_SLOTS:
     void betterScore_rewritesBothFilesByteForByte()
     {
         storeRecord("7\r\n", "Anna\r\n");
-        QVERIFY(prepareRecordFiles(m_dir, m_state));
-        const RecordText before = loadRecord(m_dir, m_state);
+        QVERIFY(prepareRecordFiles(m_dir));
+        const RecordText before = loadRecord(m_dir);
         QCOMPARE(before.score, QStringLiteral("7\r\n"));
         QCOMPARE(before.name, QStringLiteral("Anna\r\n"));
 
-        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), m_state);
+        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"));
         QVERIFY2(!error, qPrintable(error.value_or(QString())));
         verifyRecordKept("8\r\n", "Luca\r\n");
         // No temporary or lock file left beside the record.
         QCOMPARE(QDir(m_dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList({kScoreFileName, kNameFileName}));
 
-        const RecordText after = loadRecord(m_dir, m_state);
+        const RecordText after = loadRecord(m_dir);
         QCOMPARE(after.score, QStringLiteral("8\r\n"));
         QCOMPARE(after.name, QStringLiteral("Luca\r\n"));
     }
@@ -193,7 +194,7 @@ private Q_SLOTS:
     void save_intoMissingFolder_withEmptyName()
     {
         m_dir += QStringLiteral("gone/again");
-        QVERIFY(!saveRecord(m_dir, QStringLiteral("12"), QString(), m_state));
+        QVERIFY(!saveRecord(m_dir, QStringLiteral("12"), QString()));
         m_dir += u'/';
         verifyRecordKept("12\r\n", "\r\n");
     }
@@ -201,9 +202,9 @@ private Q_SLOTS:
     void utf8Name_roundTrips()
     {
         const QString player = QStringLiteral("Zoë Lòpez 李 \U0001F600");
-        QVERIFY(!saveRecord(m_dir, QStringLiteral("9"), player, m_state));
+        QVERIFY(!saveRecord(m_dir, QStringLiteral("9"), player));
         QCOMPARE(bytesOf(name()), player.toUtf8() + "\r\n");
-        QCOMPARE(loadRecord(m_dir, m_state).name, player + QStringLiteral("\r\n"));
+        QCOMPARE(loadRecord(m_dir).name, player + QStringLiteral("\r\n"));
     }
 
     // --- decoding ---
@@ -231,7 +232,7 @@ private Q_SLOTS:
         QCOMPARE(decodeRecordText(bytes), text);
         // The same bytes read from a real file.
         writeBytes(name(), bytes);
-        QCOMPARE(Leggifiletxt(name(), m_state), text);
+        QCOMPARE(Leggifiletxt(name()), text);
     }
 
     // --- files that are odd or hostile ---
@@ -245,7 +246,7 @@ private Q_SLOTS:
 
         QElapsedTimer timer;
         timer.start();
-        const QString text = Leggifiletxt(score(), m_state);
+        const QString text = Leggifiletxt(score());
         QVERIFY(timer.elapsed() < 1000);
         QCOMPARE(text.size(), kMaxRecordBytes);
         QVERIFY(text.startsWith(QStringLiteral("12\r\n")));
@@ -256,7 +257,7 @@ private Q_SLOTS:
         // The bound falls between the two bytes of an "ò".
         const QByteArray head(kMaxRecordBytes - 1, 'a');
         writeBytes(name(), head + QByteArray("\xC3\xB2").repeated(8));
-        QCOMPARE(Leggifiletxt(name(), m_state), QString::fromLatin1(head));
+        QCOMPARE(Leggifiletxt(name()), QString::fromLatin1(head));
     }
 
     void read_binaryBytesShowNoControls()
@@ -265,7 +266,7 @@ private Q_SLOTS:
         for (int i = 0; i < 256; ++i)
             bytes.append(static_cast<char>(i));
         writeBytes(name(), bytes.repeated(3));
-        const QString text = Leggifiletxt(name(), m_state);
+        const QString text = Leggifiletxt(name());
         QCOMPARE(text.size(), 3 * 256); // read as Windows-1252: one character a byte
         for (const QChar ch : text) {
             const char16_t u = ch.unicode();
@@ -276,30 +277,30 @@ private Q_SLOTS:
 
     void read_notAReadableFileGivesEmptyText()
     {
-        QCOMPARE(Leggifiletxt(m_dir + QStringLiteral("missing.txt"), m_state), QString());
+        QCOMPARE(Leggifiletxt(m_dir + QStringLiteral("missing.txt")), QString());
 
         QVERIFY(QDir().mkdir(score()));
-        QCOMPARE(Leggifiletxt(score(), m_state), QString());
+        QCOMPARE(Leggifiletxt(score()), QString());
 
         // A pipe with no writer would block a plain open for ever.
         const QString fifo = m_dir + QStringLiteral("pipe.txt");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(Leggifiletxt(fifo, m_state), QString());
+        QCOMPARE(Leggifiletxt(fifo), QString());
         QVERIFY(timer.elapsed() < 1000);
 
         if (!runningAsRoot()) {
             writeBytes(name(), "Anna\r\n");
             QVERIFY(QFile::setPermissions(name(), QFileDevice::Permissions()));
-            QCOMPARE(Leggifiletxt(name(), m_state), QString());
+            QCOMPARE(Leggifiletxt(name()), QString());
         }
     }
 
     void prepare_refusesFolderAndPipe()
     {
         QVERIFY(QDir().mkdir(score()));
-        QVERIFY(!prepareRecordFiles(m_dir, m_state));
+        QVERIFY(!prepareRecordFiles(m_dir));
         QVERIFY(QFileInfo(score()).isDir());
         QVERIFY(QFileInfo(name()).isFile()); // the other file is still prepared
 
@@ -307,7 +308,7 @@ private Q_SLOTS:
         QCOMPARE(::mkfifo(QFile::encodeName(score()).constData(), 0600), 0);
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(!prepareRecordFiles(m_dir, m_state));
+        QVERIFY(!prepareRecordFiles(m_dir));
         QVERIFY(timer.elapsed() < 1000);
     }
 
@@ -317,12 +318,12 @@ private Q_SLOTS:
     {
         const QString blocker = m_dir + QStringLiteral("plain.txt");
         writeBytes(blocker, "keep me");
-        const QString folder = prepareFolder(blocker + QStringLiteral("/sub"));
+        const QString folder = RecordFolder(blocker + QStringLiteral("/sub")).path();
         QVERIFY(!QFileInfo(folder).exists());
-        QVERIFY(!prepareRecordFiles(folder, m_state));
-        QCOMPARE(loadRecord(folder, m_state).score, QString());
+        QVERIFY(!prepareRecordFiles(folder));
+        QCOMPARE(loadRecord(folder).score, QString());
 
-        const auto error = saveRecord(folder, QStringLiteral("8"), QStringLiteral("Luca"), m_state);
+        const auto error = saveRecord(folder, QStringLiteral("8"), QStringLiteral("Luca"));
         QVERIFY(error);
         QVERIFY2(error->startsWith(QStringLiteral("Non è stato possibile salvare il record")), qPrintable(*error));
         QVERIFY2(error->contains(QStringLiteral("non si può creare")), qPrintable(*error));
@@ -344,9 +345,9 @@ private Q_SLOTS:
         const QByteArray kept = scoreIsFolder ? "Anna\r\n" : "7\r\n";
         QVERIFY(QDir().mkdir(folderPath));
         writeBytes(filePath, kept);
-        QCOMPARE(Leggifiletxt(folderPath, m_state), QString());
+        QCOMPARE(Leggifiletxt(folderPath), QString());
 
-        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), m_state);
+        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"));
         QVERIFY(error);
         QVERIFY2(error->contains(QStringLiteral("è una cartella")), qPrintable(*error));
         QVERIFY2(error->contains(QDir::toNativeSeparators(folderPath)), qPrintable(*error));
@@ -361,7 +362,7 @@ private Q_SLOTS:
         storeRecord("7\r\n", "Anna\r\n");
         QVERIFY(QFile::setPermissions(m_dir, QFile::ReadOwner | QFile::ExeOwner));
 
-        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), m_state);
+        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"));
         QVERIFY(error);
         QVERIFY2(error->startsWith(QStringLiteral("Non è stato possibile salvare il record")), qPrintable(*error));
         verifyRecordKept("7\r\n", "Anna\r\n");
@@ -377,7 +378,7 @@ private Q_SLOTS:
 
         QElapsedTimer timer;
         timer.start();
-        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), m_state, 300);
+        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), 300);
         const qint64 waited = timer.elapsed();
         QVERIFY(error);
         QVERIFY2(error->contains(QStringLiteral("un'altra copia del programma")), qPrintable(*error));
@@ -385,7 +386,7 @@ private Q_SLOTS:
         verifyRecordKept("7\r\n", "Anna\r\n");
 
         other.unlock();
-        QVERIFY(!saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), m_state, 300));
+        QVERIFY(!saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), 300));
         verifyRecordKept("8\r\n", "Luca\r\n");
     }
 
@@ -393,7 +394,7 @@ private Q_SLOTS:
     {
         // Writers save pairs "<n>" / "P<n>"; a checker that holds the lock,
         // as a saving program does, must never see a score with another's name.
-        QVERIFY(!saveRecord(m_dir, QStringLiteral("0"), QStringLiteral("P0"), m_state));
+        QVERIFY(!saveRecord(m_dir, QStringLiteral("0"), QStringLiteral("P0")));
         std::atomic<bool> done{false};
         std::atomic<int> failures{0};
         std::atomic<int> mismatches{0};
@@ -402,10 +403,9 @@ private Q_SLOTS:
         std::vector<std::thread> writers;
         for (int w = 1; w <= 3; ++w) {
             writers.emplace_back([&, w] {
-                GameState state;
                 for (int i = 0; i < 10; ++i) {
                     const QString n = QString::number(w * 100 + i);
-                    if (saveRecord(m_dir, n, u'P' + n, state, 60000))
+                    if (saveRecord(m_dir, n, u'P' + n, 60000))
                         ++failures;
                 }
             });

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The files of a record folder and the limits every step over them keeps.
+
+inline constexpr auto kScoreFileName = "esprle.txt";
+inline constexpr auto kNameFileName = "nesprle.txt";
+inline constexpr auto kRecordLockName = "record.lock";
+// A save in progress: both new files, written whole before either record
+// file is touched, so a save cut short is completed at the next start.
+inline constexpr auto kPendingName = "record.pending";
+inline constexpr auto kRegisterFileName = "registro.csv";
+
+// Longest text a record file contributes to the window. A larger file is
+// read up to this many bytes, so start-up never hangs on a huge file.
+inline constexpr qint64 kMaxRecordBytes = 4096;
+
+// How long a step waits for other copies of the program to finish theirs:
+// enough for a whole class ending at once on a slow network share.
+inline constexpr int kRecordLockWaitMs = 60'000;
