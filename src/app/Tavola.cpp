@@ -279,7 +279,7 @@ StartRecord Tavola::readRecordAtStart()
     const RecordFolder folder = recordFolder();
     m_state.fileNum = kRecordFileNumber;
     const auto record = runBesideWindow<StartRecord>(
-        [folder](WorkGate &gate) { return startRecord(folder, kRecordLockWaitMs, &gate); },
+        [folder, waitMs = m_seams.recordWaitMs](WorkGate &gate) { return startRecord(folder, waitMs, &gate); },
         waitOptions(folder.isChosen() ? QStringLiteral("Sto leggendo il record nella cartella della classe…")
                                       : QStringLiteral("Sto leggendo il record…")));
     if (record)
@@ -369,10 +369,10 @@ GameEndOutcome Tavola::finishGameOnDisk()
     m_state.fileNum = kRecordFileNumber;
     const QString shared = end.folder.isChosen() ? QStringLiteral(" nella cartella della classe") : QString();
     const QString notice = end.beatsShown ? QStringLiteral("Sto salvando il record%1…").arg(shared)
-                                          : QStringLiteral("Sto scrivendo la partita nel registro%1…").arg(shared);
+                                          : QStringLiteral("Sto scrivendo la partita nel registro%1…").arg(end.folder.isChosen() ? QStringLiteral(" della classe") : QString());
     m_waitingOnDisk = true;
     const auto outcome = runBesideWindow<GameEndOutcome>(
-        [end](WorkGate &gate) { return recordGameEnd(end, kRecordLockWaitMs, &gate); }, waitOptions(notice));
+        [end, waitMs = m_seams.recordWaitMs](WorkGate &gate) { return recordGameEnd(end, waitMs, &gate); }, waitOptions(notice));
     m_waitingOnDisk = false;
     if (outcome)
         return *outcome;
@@ -415,14 +415,14 @@ WaitOptions Tavola::waitOptions(const QString &notice)
 {
     // A little longer than the step's own wait for the lock, so a busy
     // folder is told as busy, and a silent one as silent.
-    return {notice, isVisible() ? this : nullptr, kRecordLockWaitMs + kSilentFolderGraceMs};
+    return {notice, isVisible() ? this : nullptr, m_seams.recordWaitMs + kSilentFolderGraceMs};
 }
 
 QString Tavola::notAnswering() const
 {
     return QStringLiteral("la cartella %1 non ha risposto entro %2 secondi")
         .arg(QDir::toNativeSeparators(m_state.winDir),
-             QString::number((kRecordLockWaitMs + kSilentFolderGraceMs) / 1000));
+             QString::number((m_seams.recordWaitMs + kSilentFolderGraceMs) / 1000));
 }
 
 // ---- Exercise -------------------------------------------------------------

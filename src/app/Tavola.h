@@ -27,6 +27,9 @@ struct TavolaSeams
     // The teacher's register: a line in registro.csv for every game that
     // ends through the end of game.
     bool registerEnabled = false;
+    // How long a step over the record folder waits for other games, and a
+    // little more for a folder that does not answer at all.
+    int recordWaitMs = kRecordLockWaitMs;
     std::function<void()> endProgram;          // default: quit the application
 };
 

@@ -1,6 +1,7 @@
 // Start-up, new game, minimise, information, exit and close box, driven
 // through the real window with its dialogs answered from the test.
 #include "GameFixture.h"
+#include "SilentShare.h"
 
 #include "ui/PictureButton.h"
 #include "ui/Surface.h"
@@ -12,6 +13,9 @@
 #include <QMenu>
 #include <QTimer>
 #include <QWindow>
+
+#include <sys/file.h>
+#include <sys/wait.h>
 
 namespace {
 const QString kGreeting = QStringLiteral(" vediamo se sei un vero campione  ");
@@ -257,6 +261,57 @@ private Q_SLOTS:
         QCOMPARE(game.readFile("esprle.txt"), QByteArray("5\r\n"));
         QCOMPARE(game.readFile("nesprle.txt"), QByteArray("Bea\r\n"));
         QCOMPARE(game.endCalls, 1);
+    }
+
+    void slowOrSilentFolderKeepsTheWindowAnswering_data()
+    {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("told");
+        // Another game holds the lock a while, then lets go: the save waits,
+        // then goes through.
+        QTest::newRow("lock held by another game") << false << kSaved;
+        // A share that never answers: given up after the limit, nothing saved.
+        QTest::newRow("silent share") << true << QStringLiteral("non ha risposto entro 4 secondi");
+    }
+    void slowOrSilentFolderKeepsTheWindowAnswering()
+    {
+        QFETCH(bool, silent);
+        QFETCH(QString, told);
+        GameFixture game(std::make_shared<MixingRandomSource>(7), [](TavolaSeams &seams) { seams.recordWaitMs = 2000; });
+        game.start();
+        game.find<Label>("lblScore")->setCaption("4");
+        std::unique_ptr<SilentShare> share;
+        pid_t holder = -1;
+        if (silent) {
+            share = std::make_unique<SilentShare>(game.folder.path());
+            if (!share->isMounted())
+                QSKIP("mounting a file system needs root and /dev/fuse");
+        } else if ((holder = ::fork()) == 0) {
+            const int fd = ::open(QFile::encodeName(game.folder.filePath("record.lock")).constData(), O_RDWR | O_CREAT, 0644);
+            ::flock(fd, LOCK_EX);
+            ::usleep(1'200'000);
+            ::_exit(0);
+        }
+        QTest::qWait(100); // the holder has the lock
+        int ticks = 0;
+        QString notice;
+        QTimer beside;
+        connect(&beside, &QTimer::timeout, [&] {
+            ++ticks;
+            if (auto *shown = QApplication::activeWindow(); shown && shown->objectName() == u"WaitNotice" && ticks <= 100)
+                notice = shown->accessibleName();
+        });
+        beside.start(10);
+        game.answerer->press("OK");
+        game.window->cmdExit_Click();
+        if (holder > 0)
+            ::waitpid(holder, nullptr, 0);
+        QVERIFY2(ticks > 50, "the window stopped answering while it waited");
+        QCOMPARE(notice, QString::fromUtf8("Sto salvando il record…")); // within a second
+        QVERIFY2(game.answerer->seen.last().text.contains(told), qPrintable(game.answerer->seen.last().text));
+        QCOMPARE(game.endCalls, 1);
+        share.reset();
+        QCOMPARE(game.readFile("esprle.txt"), silent ? QByteArray() : QByteArray("4\r\n"));
     }
 
     void unusableChosenFolderIsSaidAndTheGamePlays()

@@ -4,17 +4,21 @@
 #include "FileBytes.h"
 #include "record/RecordFiles.h"
 #include "record/RecordLock.h"
+#include "record/Register.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <memory>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -175,21 +179,33 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("planted");
-        for (const char *entry : {"esprle.txt", "nesprle.txt", "record.pending", "record.lock"})
-            for (const char *planted : {"link", "dangling link", "pipe"})
+        for (const char *entry : {"esprle.txt", "nesprle.txt", "record.pending", "record.lock", "registro.csv"})
+            for (const char *planted : {"link", "dangling link", "pipe", "hard link", "socket", "folder"})
                 QTest::addRow("%s as %s", entry, planted) << QString::fromLatin1(entry) << QString::fromLatin1(planted);
     }
     void plantedEntriesAreNeverFollowed()
     {
         QFETCH(QString, entry);
         QFETCH(QString, planted);
+        // A pupil's private file, or a file on another disk.
         const QString outside = m_folder->temporary.filePath(QStringLiteral("outside.txt"));
         const QByteArray path = QFile::encodeName(m_dir + entry);
+        if (planted != u"dangling link")
+            writeBytes(outside, "tarvimonda pending record 1\n4\n7\n99\r\nMallory\r\n");
         if (planted == u"pipe") {
             QCOMPARE(::mkfifo(path.constData(), 0666), 0);
+        } else if (planted == u"hard link") {
+            QCOMPARE(::link(QFile::encodeName(outside).constData(), path.constData()), 0);
+        } else if (planted == u"socket") {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+            ::close(fd);
+        } else if (planted == u"folder") {
+            QVERIFY(QDir().mkdir(m_dir + entry));
         } else {
-            if (planted == u"link")
-                writeBytes(outside, "tarvimonda pending record 1\n4\n7\n99\r\nMallory\r\n");
             QCOMPARE(::symlink(QFile::encodeName(outside).constData(), path.constData()), 0);
         }
         const QByteArray outsideBefore = bytesOf(outside);
@@ -199,13 +215,21 @@ private Q_SLOTS:
         prepareRecordFiles(m_dir);
         const RecordText shown = loadRecord(m_dir);
         const auto failure = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), 2000);
+        const auto registerFailure = addToRegister(m_dir, {QDateTime::currentDateTime(), QStringLiteral("Luca"),
+                                                           QStringLiteral("8"), QStringLiteral("0"), QStringLiteral("8")});
         QVERIFY2(clock.elapsed() < 2000, "a planted entry held the game up");
 
-        QVERIFY2(!failure, failure ? qPrintable(*failure) : "");
         QCOMPARE(bytesOf(outside), outsideBefore); // never written, never created
         QVERIFY(!shown.score.contains(u'9') && !shown.name.contains(QStringLiteral("Mallory")));
-        QCOMPARE(bytesOf(score()), QByteArray("8\r\n"));
-        QCOMPARE(bytesOf(name()), QByteArray("Luca\r\n"));
+        // Only a folder stays in the way, and the pupil is told which.
+        const bool inTheWay = planted == u"folder" && entry != u"registro.csv";
+        const bool registerInTheWay = entry == u"registro.csv" || (inTheWay && entry == u"record.lock");
+        QVERIFY2(!failure == !inTheWay, failure ? qPrintable(*failure) : "saved");
+        QVERIFY2(!registerFailure == !registerInTheWay, registerFailure ? qPrintable(*registerFailure) : "added");
+        if (inTheWay)
+            QVERIFY2(failure->contains(QDir::toNativeSeparators(m_dir + entry)), qPrintable(*failure));
+        else
+            QCOMPARE(bytesOf(score()) + bytesOf(name()), QByteArray("8\r\nLuca\r\n"));
     }
 
     void namesKeepTheirEncoding_data()
@@ -268,6 +292,29 @@ private Q_SLOTS:
                  0);
         QCOMPARE(bytesOf(name()), QByteArray("Bea\r\n"));
         QCOMPARE(entriesOf(m_dir), kRecordFiles);
+
+        // Bea keeps her record to herself and leaves a lock file nobody may
+        // open. Anna's better game is refused, never taken as beating an
+        // empty record; once Bea shares her files again, the lock is replaced.
+        const auto beaLocksUp = [&](mode_t mode) {
+            return asUser(kBea, kClass, 077, [&] {
+                const int lock = ::open(QFile::encodeName(dir + kRecordLockName).constData(), O_CREAT | O_WRONLY, 0);
+                return int(lock < 0 || ::chmod(QFile::encodeName(score()).constData(), mode) != 0
+                           || ::chmod(QFile::encodeName(name()).constData(), mode) != 0);
+            });
+        };
+        const auto annaSaves = [&] {
+            return asUser(kAnna, kClass, 022, [&] {
+                const auto failure = saveRecord(dir, QStringLiteral("20"), QStringLiteral("Anna"), 2000);
+                return !failure ? 0 : failure->contains(QStringLiteral("non si può leggere")) ? 3 : 4;
+            });
+        };
+        QCOMPARE(beaLocksUp(0600), 0);
+        QCOMPARE(annaSaves(), 3);
+        QCOMPARE(bytesOf(name()), QByteArray("Bea\r\n"));
+        QCOMPARE(beaLocksUp(0664), 0);
+        QCOMPARE(annaSaves(), 0);
+        QCOMPARE(bytesOf(name()), QByteArray("Anna\r\n"));
     }
 };
 

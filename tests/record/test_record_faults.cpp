@@ -6,8 +6,10 @@
 
 #include <memory>
 #include "record/RecordFiles.h"
+#include "record/Register.h"
 #include "record/RecordText.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -61,6 +63,51 @@ extern "C" int linkat(int fromDir, const char *from, int toDir, const char *to, 
     if (trap && g_killAfterRename)
         ::kill(::getpid(), SIGKILL);
     return result;
+}
+
+// ---- read(2), fsync(2) and fdatasync(2) that fail as a dying disk does ----
+//
+// Armed in a child only: the file whose name ends so fails with EIO (or,
+// for fsync, the folder's own sync). Disarmed, the plain system calls.
+
+namespace {
+const char *g_failingFile = nullptr; // a file's name, or "/" for the folder
+int g_failingSyncs = 0;              // folder syncs that still pass first
+
+bool failsHere(int fd)
+{
+    if (!g_failingFile)
+        return false;
+    char target[4096] = {};
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::readlink(link.constData(), target, sizeof target - 1) < 0)
+        return false;
+    struct stat info {};
+    if (QByteArrayView(g_failingFile) == "/")
+        return ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && g_failingSyncs-- <= 0;
+    return QByteArray(target).endsWith(g_failingFile);
+}
+} // namespace
+
+extern "C" ssize_t read(int fd, void *buffer, size_t size)
+{
+    if (failsHere(fd))
+        return errno = EIO, -1;
+    return ::syscall(SYS_read, fd, buffer, size);
+}
+
+extern "C" int fsync(int fd)
+{
+    if (failsHere(fd))
+        return errno = EIO, -1;
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+extern "C" int fdatasync(int fd)
+{
+    if (failsHere(fd))
+        return errno = EIO, -1;
+    return static_cast<int>(::syscall(SYS_fdatasync, fd));
 }
 
 namespace {
@@ -334,6 +381,45 @@ private Q_SLOTS:
         QVERIFY2(!child.message.contains(QStringLiteral("non corrispondere")), qPrintable(child.message));
         verifyOldRecordKept();
         QCOMPARE(entriesOf(m_dir), kRecordFiles);
+    }
+
+    // --- a disk that fails under a save ---
+
+    void failingDiskIsNeverHidden_data()
+    {
+        QTest::addColumn<QByteArray>("failing");
+        QTest::addColumn<int>("syncsFirst");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<bool>("recordKept");
+        // The record on disk cannot be read: never taken as no record.
+        QTest::newRow("record unreadable") << QByteArray(kScoreFileName) << 0 << QStringLiteral("non si può leggere") << true;
+        // The renames are not confirmed: no success claimed.
+        QTest::newRow("folder sync after the pair") << QByteArray("/") << 1 << QStringLiteral("non ha confermato") << false;
+        // The register's line is in the file: never told as missing.
+        QTest::newRow("register sync") << QByteArray(kRegisterFileName) << 0 << QStringLiteral("è stata aggiunta") << false;
+    }
+    void failingDiskIsNeverHidden()
+    {
+        QFETCH(QByteArray, failing);
+        QFETCH(int, syncsFirst);
+        QFETCH(QString, told);
+        QFETCH(bool, recordKept);
+        storeOldRecord();
+        const QString folder = m_dir;
+        const ChildSave child = inChild([&]() -> std::optional<QString> {
+            g_failingFile = failing.constData();
+            g_failingSyncs = syncsFirst;
+            auto failure = saveRecord(folder, QStringLiteral("12"), QStringLiteral("Luca"), 500);
+            if (!failure)
+                failure = addToRegister(folder, {QDateTime::currentDateTime(), QStringLiteral("Luca"),
+                                                 QStringLiteral("12"), QStringLiteral("0"), QStringLiteral("12")});
+            return failure;
+        });
+        QVERIFY2(child.message.contains(told), qPrintable(child.message));
+        if (recordKept)
+            verifyOldRecordKept();
+        if (failing == kRegisterFileName)
+            QVERIFY(bytesOf(m_dir + kRegisterFileName).endsWith(";Luca;12;0;12;no\r\n"));
     }
 
     // --- damaged files found by fuzzing ---
