@@ -473,21 +473,22 @@ void Tavola::txtAnswer1_KeyPress(std::int16_t &)
 void Tavola::startCountdown()
 {
     m_controls.Timer1->start();
-    ::startCountdown(m_state);
-    m_controls.lblconto->setCaption(clockText(m_state));
+    countdown::startCountdown(m_state);
+    m_controls.lblconto->setCaption(countdown::clockText(m_state));
 }
 
 void Tavola::refreshClock()
 {
-    ::refreshClock(m_state);
-    m_controls.lblconto->setCaption(clockText(m_state));
+    countdown::refreshClock(m_state);
+    m_controls.lblconto->setCaption(countdown::clockText(m_state));
 }
 
 void Tavola::Timer1_Timer()
 {
-    switch (tickCountdown(m_state, m_controls.lblconto->caption())) {
+    using countdown::TickOutcome;
+    switch (countdown::tickCountdown(m_state, m_controls.lblconto->caption())) {
     case TickOutcome::EndOfGame: cmdExit_Click(); break;
-    case TickOutcome::CountedDown: m_controls.lblconto->setCaption(clockText(m_state)); break;
+    case TickOutcome::CountedDown: m_controls.lblconto->setCaption(countdown::clockText(m_state)); break;
     case TickOutcome::Idle: break;
     }
 }
