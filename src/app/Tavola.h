@@ -48,8 +48,7 @@ public:
     void unloadTavola();
 
     bool isLoaded() const { return m_loaded; }
-    bool hasEnded() const { return m_ended; }
-    GameState &state() { return m_state; }
+    const GameState &state() const { return m_state; }
     const Controls &controls() const { return m_controls; }
 
     // Event handlers.
@@ -76,6 +75,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend struct TavolaTestAccess; // tests set up an exercise by hand
+
     void loadTavola();
     void connectHandlers();
     void copyMenuOpening();

@@ -216,7 +216,7 @@ Controls buildControls(QMainWindow &window)
     Controls c;
     const WindowSpec &design = windowSpec();
     c.surface = new Surface;
-    c.surface->setObjectName(QStringLiteral("clientArea"));
+    c.surface->setObjectName(QLatin1String(kClientAreaName));
     c.surface->setFixedSize(toPixels(design.clientWidthTwips), toPixels(design.clientHeightTwips));
     QPalette pal = c.surface->palette();
     pal.setColor(QPalette::WindowText, colourOf(design.fore, QPalette::WindowText));

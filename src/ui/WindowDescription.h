@@ -96,6 +96,9 @@ struct WindowSpec
     Colour fore;
 };
 
+// The objectName of the client area, the surface every control stands on.
+inline constexpr char kClientAreaName[] = "clientArea";
+
 constexpr int kTwipsPerPixel = 15;
 constexpr int toPixels(int twips) { return twips / kTwipsPerPixel; }
 
