@@ -389,11 +389,9 @@ void Tavola::cmdNext_Click()
         label->setForeColour(kGreen);
 
     const ExerciseView view = drawExercise(m_state, *m_seams.random);
-    const std::array<Label *, 4> letters{c.lblmon, c.lblmon3, c.lblmon4, c.lblmon1};
-    const std::array<Label *, 4> coefficients{c.lblNum3, c.lblNum1, c.lblNum2, c.lblNum4};
     for (std::size_t slot = 0; slot < 4; ++slot) {
-        letters[slot]->setCaption(view.letters[slot]);
-        coefficients[slot]->setCaption(view.coefficientCaptions[slot]);
+        c.letters[slot]->setCaption(view.letters[slot]);
+        c.coefficients[slot]->setCaption(view.coefficientCaptions[slot]);
     }
     c.lblvala->setCaption(view.valueOfB);
     c.lblvalb->setCaption(view.valueOfA);
