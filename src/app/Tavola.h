@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Dialogs.h"
+#include "app/MenuFocus.h"
 #include "record/RecordFiles.h"
 #include "record/Register.h"
 #include "state/GameState.h"
@@ -72,19 +73,16 @@ public:
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     friend struct TavolaTestAccess; // tests set up an exercise by hand
 
     void loadTavola();
     void connectHandlers();
-    void copyMenuOpening();
     void endProgram();
     void paintBackground();
     void tellSaveOutcome(const SaveOutcome &outcome);
     RegisterEntry registerEntry(bool newRecord) const;
-    void resumeFocus(QPointer<QWidget> resume);
 
     TavolaSeams m_seams;
     GameState m_state;
@@ -94,5 +92,6 @@ private:
     bool m_ending = false;
     bool m_ended = false;
     bool m_judged = false;
-    bool m_copyMenuAnswered = false;
+    MenuFocus m_menuFocus{*this, m_controls, [this] { return m_loaded; }, [this] { return m_ended; },
+                          [this] { copy_Click(); }};
 };
