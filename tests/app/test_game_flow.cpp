@@ -393,6 +393,8 @@ private Q_SLOTS:
                 DialogAnswerer::clickButton(dialog, QString::fromUtf8("Sì"));
             })
             .then([&](QWidget *dialog) {
+                // The new window's countdown, quickened, must stay still.
+                game.find<QTimer>("Timer1")->setInterval(1);
                 QTest::qWait(30);
                 leftDuringPrompt = game.window->state().secondsLeft;
                 auto *input = qobject_cast<QInputDialog *>(dialog);
