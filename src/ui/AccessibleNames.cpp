@@ -2,7 +2,6 @@
 
 #include "ui/Controls.h"
 #include "ui/Label.h"
-#include "ui/PictureButton.h"
 #include "ui/WindowDescription.h"
 
 #include <QWidget>

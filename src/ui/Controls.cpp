@@ -1,5 +1,6 @@
 #include "ui/Controls.h"
 
+#include "state/TermSlots.h"
 #include "ui/AccessibleNames.h"
 #include "ui/Fonts.h"
 #include "ui/Label.h"
@@ -14,8 +15,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
-
-#include "state/TermSlots.h"
 
 #include <algorithm>
 #include <iterator>
