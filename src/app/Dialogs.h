@@ -30,6 +30,10 @@ public:
 
 inline const QString kAppTitle = QStringLiteral("Tarvimonda");
 
+// The objectNames of the real dialogs, as QtDialogs sets them.
+inline constexpr char kInputBoxName[] = "inputBox";
+inline constexpr char kMessageBoxName[] = "messageBox";
+
 // The real dialogs: QMessageBox and QInputDialog with Italian buttons.
 // owner gives the window they belong to, or none: a dialog with an owner is
 // centred on it and kept above it; one without (before the window is

@@ -1,5 +1,8 @@
 #include "app/StartupTimes.h"
 
+#include "app/Dialogs.h"
+#include "ui/WindowDescription.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
@@ -35,19 +38,19 @@ public:
         const QString name = watched->objectName();
         switch (m_step) {
         case Step::Prompt:
-            if (event->type() == QEvent::Paint && name == QLatin1String("inputBox")) {
+            if (event->type() == QEvent::Paint && name == QLatin1String(kInputBoxName)) {
                 printAfterThisEvent("name-prompt");
                 m_step = Step::Greeting;
             }
             break;
         case Step::Greeting:
-            if (event->type() == QEvent::Hide && name == QLatin1String("messageBox")) {
+            if (event->type() == QEvent::Hide && name == QLatin1String(kMessageBoxName)) {
                 printMoment("greeting-ok");
                 m_step = Step::Exercise;
             }
             break;
         case Step::Exercise:
-            if (event->type() == QEvent::Paint && name == QLatin1String("clientArea")) {
+            if (event->type() == QEvent::Paint && name == QLatin1String(kClientAreaName)) {
                 printAfterThisEvent("first-exercise");
                 m_step = Step::Done;
                 deleteLater();

@@ -6,25 +6,20 @@
 #include "play/Countdown.h"
 #include "play/Judge.h"
 #include "play/Numbers.h"
-#include "app/BesideWindow.h"
 #include "record/GameEnd.h"
-#include "ui/AccessibleNames.h"
+#include "ui/ExerciseDrawing.h"
 #include "ui/KeyPressFilter.h"
 #include "ui/Label.h"
 #include "ui/PictureButton.h"
 #include "ui/Pictures.h"
 #include "ui/Surface.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMouseEvent>
 #include <QPixmapCache>
 #include <QPointer>
 #include <QRandomGenerator>
@@ -32,12 +27,20 @@
 
 namespace {
 
-const QColor kGreen(0, 255, 0);
-const QColor kRed(255, 0, 0);
-const QColor kBlack(0, 0, 0);
-
 constexpr std::int16_t kBackspace = 8;
 constexpr std::int16_t kEnter = 13;
+
+// The answer box takes digits, signs and Backspace; any other key but Enter
+// is dropped (keyCode 0). True for Enter.
+bool isEnterAfterFilter(std::int16_t &keyCode)
+{
+    const bool digit = keyCode >= '0' && keyCode <= '9';
+    if (digit || keyCode == '+' || keyCode == '-' || keyCode == kBackspace)
+        return false;
+    if (keyCode != kEnter)
+        keyCode = 0;
+    return keyCode == kEnter;
+}
 
 const QString kNewGameText = QStringLiteral("INIZIAMO UNA NUOVA GARA  ?");
 const QString kNewGameTitle = QStringLiteral("INIZIARE NUOVA GARA");
@@ -165,48 +168,7 @@ void Tavola::connectHandlers()
     c.cmdNext->setDefault(true);
     new KeyPressFilter(c.txtAnswer, [this](std::int16_t &keyCode) { txtAnswer_KeyPress(keyCode); }, c.cmdNext);
     new KeyPressFilter(c.txtAnswer1, [this](std::int16_t &keyCode) { txtAnswer1_KeyPress(keyCode); }, c.cmdNext);
-    // The "copy" entry both has a submenu and answers a click on its title:
-    // the click shows the information first, then the submenu opens.
-    menuBar()->installEventFilter(this);
-    connect(c.copy, &QMenu::aboutToShow, this, [this] { copyMenuOpening(); });
-    // Opened again after the information, the submenu belongs to no menu bar
-    // navigation: when it closes, play resumes.
-    connect(c.copy, &QMenu::aboutToHide, this, [this] { resumeFocus(m_controls.surface->focusWidget()); });
-}
-
-void Tavola::copyMenuOpening()
-{
-    if (m_copyMenuAnswered) {
-        m_copyMenuAnswered = false;
-        return;
-    }
-    // Opened from the keyboard: close it, give the information, then open it
-    // again, as a click would.
-    QTimer::singleShot(0, this, [this] {
-        if (!m_loaded)
-            return;
-        m_controls.copy->hide();
-        copy_Click();
-        if (m_loaded && !m_ended) {
-            m_copyMenuAnswered = true;
-            menuBar()->setActiveAction(m_controls.copy->menuAction());
-        }
-    });
-}
-
-bool Tavola::eventFilter(QObject *watched, QEvent *event)
-{
-    if (m_loaded && watched == menuBar() && event->type() == QEvent::MouseButtonPress) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        QAction *action = menuBar()->actionAt(mouse->position().toPoint());
-        if (action && action == m_controls.copy->menuAction() && mouse->button() == Qt::LeftButton
-            && !m_controls.copy->isVisible()) {
-            copy_Click();
-            m_copyMenuAnswered = true;
-            return m_ended;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
+    m_menuFocus.watchMenu();
 }
 
 void Tavola::changeEvent(QEvent *event)
@@ -304,40 +266,14 @@ void Tavola::Next_Click()
     if (answer != Dialogs::Answer::No)
         unloadTavola();
     showTavola();
-    resumeFocus(resume);
+    m_menuFocus.resumeFocus(resume);
 }
 
 void Tavola::copy_Click()
 {
     const QPointer<QWidget> resume = m_controls.surface->focusWidget();
     m_seams.dialogs->messageBox(aboutText(), kAppTitle, Dialogs::Icon::Information);
-    resumeFocus(resume);
-}
-
-void Tavola::resumeFocus(QPointer<QWidget> resume)
-{
-    // A dialog opened from the menu with the keyboard leaves the focus on
-    // the menu bar with nothing highlighted, where digits and Enter do
-    // nothing. Once the menu has finished with the key, play resumes where
-    // it was; a menu the pupil still has open keeps the keyboard.
-    QTimer::singleShot(0, this, [this, resume] {
-        if (!m_loaded || m_ended || QApplication::activePopupWidget() || QApplication::activeModalWidget())
-            return;
-        QWidget *focus = QApplication::focusWidget();
-        const bool menuBarNavigating = focus == menuWidget() && menuBar()->activeAction();
-        if (focus && (focus != menuWidget() || menuBarNavigating) && focus->isEnabled() && focus->isVisible())
-            return;
-        QWidget *target = resume && resume->isEnabled() && resume->window() == this ? resume.data() : nullptr;
-        if (!target)
-            target = m_controls.cmdNext->isEnabled() ? static_cast<QWidget *>(m_controls.cmdNext) : m_controls.txtAnswer1;
-        if (!isActiveWindow())
-            activateWindow();
-        // The menu bar may still count itself in keyboard navigation without
-        // holding the focus, and would take the next Alt as the end of it.
-        QFocusEvent leaveMenuBar(QEvent::FocusOut, Qt::OtherFocusReason);
-        QCoreApplication::sendEvent(menuBar(), &leaveMenuBar);
-        target->setFocus(Qt::OtherFocusReason);
-    });
+    m_menuFocus.resumeFocus(resume);
 }
 
 void Tavola::cmdExit_Click()
@@ -429,39 +365,10 @@ QString Tavola::notAnswering() const
 
 void Tavola::cmdNext_Click()
 {
-    const Controls &c = m_controls;
-    // setText, not clear(): a fresh box has nothing to undo. The hidden box
-    // was emptied at the verdict already; emptying it here, just before it
-    // takes the focus, would make screen readers skip the exercise.
-    if (!c.txtAnswer->text().isEmpty() || c.txtAnswer->isUndoAvailable())
-        c.txtAnswer->setText(QString());
-    if (!c.txtAnswer1->text().isEmpty())
-        c.txtAnswer1->setText(QString());
-    c.lblMessage->setCaption(QString());
-    for (Label *label : c.letterLabels() + c.coefficientLabels())
-        label->setForeColour(kGreen);
-
+    clearExercise(m_controls);
     const ExerciseView view = drawExercise(m_state, *m_seams.random);
-    const std::array<Label *, 4> letters{c.lblmon, c.lblmon3, c.lblmon4, c.lblmon1};
-    const std::array<Label *, 4> coefficients{c.lblNum3, c.lblNum1, c.lblNum2, c.lblNum4};
-    for (std::size_t slot = 0; slot < 4; ++slot) {
-        letters[slot]->setCaption(view.letters[slot]);
-        coefficients[slot]->setCaption(view.coefficientCaptions[slot]);
-    }
-    c.lblvala->setCaption(view.valueOfB);
-    c.lblvalb->setCaption(view.valueOfA);
     paintBackground();
-    // The sentence is in place before the focus lands; the focus moves
-    // before the button is disabled, so it never passes through the answer
-    // box on its way.
-    c.txtAnswer1->setAccessibleDescription(describeExercise(c));
-    c.txtAnswer1->setFocus();
-    // Disabled once the focus has left it: disabling the button that holds
-    // the focus would first pass it on along the tab order, a second focus
-    // move for nothing.
-    c.cmdNext->setEnabled(false);
-    if (c.cmdNext->accessibleDescription() != nextButtonDescription())
-        c.cmdNext->setAccessibleDescription(nextButtonDescription());
+    showExercise(m_controls, view);
     m_judged = false;
 }
 
@@ -475,44 +382,14 @@ void Tavola::paintBackground()
 
 void Tavola::txtAnswer_KeyPress(std::int16_t &keyCode)
 {
-    const bool digit = keyCode >= '0' && keyCode <= '9';
-    if (digit || keyCode == '+' || keyCode == '-' || keyCode == kBackspace)
-        return;
-    if (keyCode != kEnter) {
-        keyCode = 0;
-        return;
-    }
     // One judgement an exercise: a second Enter would multiply the stored
     // products again and count the same answer twice.
-    if (m_judged)
+    if (!isEnterAfterFilter(keyCode) || m_judged)
         return;
     m_judged = true;
-
     const Controls &c = m_controls;
     const Verdict verdict = judgeAnswer(m_state, c.lblvala->caption(), c.lblvalb->caption(), c.txtAnswer->text());
-    c.lblMessage->setCaption(verdict.message);
-    QAccessibleEvent announce(c.lblMessage, QAccessible::Alert);
-    QAccessible::updateAccessibility(&announce);
-    if (verdict.right) {
-        for (Label *label : c.letterLabels())
-            label->setForeColour(kGreen);
-    } else {
-        for (Label *label : c.letterLabels() + c.coefficientLabels())
-            label->setForeColour(kRed);
-        c.surface->setBackColour(kBlack);
-        if (verdict.wrongCaption)
-            c.lblScore1->setCaption(*verdict.wrongCaption);
-    }
-    c.lblScore->setCaption(verdict.rightCaption);
-    c.lblScore2->setCaption(verdict.totalCaption);
-    // Screen readers read a label's change only when it has the focus: the
-    // verdict travels with the button that takes it. The hidden box is
-    // emptied now, while nothing reads it.
-    c.cmdNext->setAccessibleDescription(describeVerdict(verdict.right, m_state.expectedValue));
-    if (!c.txtAnswer1->text().isEmpty())
-        c.txtAnswer1->setText(QString());
-    c.cmdNext->setEnabled(true);
-    c.cmdNext->setFocus();
+    showVerdict(c, verdict, m_state.expectedValue);
 }
 
 void Tavola::txtAnswer1_KeyPress(std::int16_t &)
@@ -526,21 +403,22 @@ void Tavola::txtAnswer1_KeyPress(std::int16_t &)
 void Tavola::startCountdown()
 {
     m_controls.Timer1->start();
-    ::startCountdown(m_state);
-    m_controls.lblconto->setCaption(clockText(m_state));
+    countdown::startCountdown(m_state);
+    m_controls.lblconto->setCaption(countdown::clockText(m_state));
 }
 
 void Tavola::refreshClock()
 {
-    ::refreshClock(m_state);
-    m_controls.lblconto->setCaption(clockText(m_state));
+    countdown::refreshClock(m_state);
+    m_controls.lblconto->setCaption(countdown::clockText(m_state));
 }
 
 void Tavola::Timer1_Timer()
 {
-    switch (tickCountdown(m_state, m_controls.lblconto->caption())) {
+    using countdown::TickOutcome;
+    switch (countdown::tickCountdown(m_state, m_controls.lblconto->caption())) {
     case TickOutcome::EndOfGame: cmdExit_Click(); break;
-    case TickOutcome::CountedDown: m_controls.lblconto->setCaption(clockText(m_state)); break;
+    case TickOutcome::CountedDown: m_controls.lblconto->setCaption(countdown::clockText(m_state)); break;
     case TickOutcome::Idle: break;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "app/BesideWindow.h"
 #include "app/Dialogs.h"
+#include "app/MenuFocus.h"
 #include "record/GameEnd.h"
 #include "state/GameState.h"
 #include "ui/Controls.h"
@@ -51,8 +52,7 @@ public:
     void unloadTavola();
 
     bool isLoaded() const { return m_loaded; }
-    bool hasEnded() const { return m_ended; }
-    GameState &state() { return m_state; }
+    const GameState &state() const { return m_state; }
     const Controls &controls() const { return m_controls; }
 
     // Event handlers.
@@ -75,12 +75,12 @@ public:
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend struct TavolaTestAccess; // tests set up an exercise by hand
+
     void loadTavola();
     void connectHandlers();
-    void copyMenuOpening();
     void endProgram();
     void paintBackground();
     // The record folder's steps, beside the window (BesideWindow.h).
@@ -90,7 +90,6 @@ private:
     RecordFolder recordFolder() const;
     WaitOptions waitOptions(const QString &notice);
     QString notAnswering() const;
-    void resumeFocus(QPointer<QWidget> resume);
 
     TavolaSeams m_seams;
     GameState m_state;
@@ -101,5 +100,6 @@ private:
     bool m_ended = false;
     bool m_waitingOnDisk = false;
     bool m_judged = false;
-    bool m_copyMenuAnswered = false;
+    MenuFocus m_menuFocus{*this, m_controls, [this] { return m_loaded; }, [this] { return m_ended; },
+                          [this] { copy_Click(); }};
 };

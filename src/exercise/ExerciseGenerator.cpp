@@ -1,5 +1,7 @@
 #include "exercise/ExerciseGenerator.h"
 
+#include "state/TermSlots.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -55,7 +57,10 @@ std::int16_t drawMode(RandomSource &random)
 
 std::array<std::int16_t, 4> slotCoefficients(const GameState &s)
 {
-    return {s.coef3, s.coef1, s.coef2, s.coef4};
+    std::array<std::int16_t, 4> coefficients{};
+    for (std::size_t slot = 0; slot < 4; ++slot)
+        coefficients[slot] = s.*kTermSlots[slot].coefficient;
+    return coefficients;
 }
 
 bool validMode(int mode)

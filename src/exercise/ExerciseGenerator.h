@@ -1,21 +1,10 @@
 #pragma once
 
-#include "state/GameState.h"
 #include "exercise/RandomSource.h"
+#include "state/ExerciseView.h"
+#include "state/GameState.h"
 
 #include <QString>
-#include <array>
-
-// What the window shows of one exercise, slot by slot from left to right.
-// Slot 1 is lblNum3/lblmon, slot 2 lblNum1/lblmon3, slot 3 lblNum2/lblmon4,
-// slot 4 lblNum4/lblmon1.
-struct ExerciseView
-{
-    std::array<QString, 4> coefficientCaptions; // sign rule applied
-    std::array<QString, 4> letters;             // "a" or "b"
-    QString valueOfB;                           // caption of lblvala (valueA)
-    QString valueOfA;                           // caption of lblvalb (valueB)
-};
 
 // Draws a new exercise into state, in the fixed order of the game:
 // re-seed with the previous exerciseMode then with 0, draw the mode; re-seed

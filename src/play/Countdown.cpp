@@ -8,6 +8,8 @@ constexpr int gameSeconds = 15 * 60;
 
 } // namespace
 
+namespace countdown {
+
 void startCountdown(GameState &state)
 {
     state.clockHours = 0;
@@ -55,3 +57,5 @@ TickOutcome tickCountdown(GameState &state, QStringView shownCaption)
     state.secondsLeft = static_cast<std::int16_t>(state.secondsLeft - 1);
     return TickOutcome::CountedDown;
 }
+
+} // namespace countdown

@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringView>
 
-// The 15-minute countdown over the clock fields of GameState.
+// The 15-minute countdown over the clock fields of GameState. A namespace of
+// its own: the window has methods of the same names.
+namespace countdown {
 
 // Clock at 0 h 15 min 0 s, secondsLeft 900.
 void startCountdown(GameState &state);
@@ -25,3 +27,5 @@ enum class TickOutcome
 
 // One tick. shownCaption is what the clock label reads on screen.
 TickOutcome tickCountdown(GameState &state, QStringView shownCaption);
+
+} // namespace countdown

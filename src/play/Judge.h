@@ -1,20 +1,9 @@
 #pragma once
 
 #include "state/GameState.h"
+#include "state/Verdict.h"
 
-#include <QString>
 #include <QStringView>
-#include <optional>
-
-// The outcome of one judgement, as the window shows it.
-struct Verdict
-{
-    bool right = false;
-    QString message;                 // "Esatto. Sei okkk!!!" or "Sbagliato!! <expected>"
-    QString rightCaption;            // lblScore
-    std::optional<QString> wrongCaption; // lblScore1, written after a wrong answer only
-    QString totalCaption;            // lblScore2
-};
 
 // Judges the typed text against the exercise in state: multiplies sumA by
 // the number in valueOfBCaption (lblvala) and sumB by the number in

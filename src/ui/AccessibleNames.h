@@ -3,13 +3,15 @@
 #include <QString>
 #include <cstdint>
 
+class QWidget;
 struct Controls;
+struct Speech;
 
-// Gives every control its accessible name, the caption a sighted pupil
-// sees where it has one, and an Italian description: its tooltip, or what
-// it does when the tooltip says nothing useful. Labels that show a value
-// are read as "name: value".
-void applyAccessibleNames(const Controls &controls);
+// Gives a control its accessible name, the caption a sighted pupil sees
+// where it has one, and an Italian description: its tooltip, or what it does
+// when the tooltip says nothing useful. Labels that show a value are read as
+// "name: value".
+void applySpeech(QWidget *control, const Speech &speech);
 
 // Text for speech: a sign before a digit becomes a word ("-7" is read
 // "meno 7", "+3" "più 3"), since Italian speech reads the hyphen as

@@ -1,5 +1,6 @@
 #include "ui/Controls.h"
 
+#include "state/TermSlots.h"
 #include "ui/AccessibleNames.h"
 #include "ui/Fonts.h"
 #include "ui/Label.h"
@@ -16,8 +17,10 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <string_view>
+#include <type_traits>
 
 namespace {
 
@@ -57,6 +60,30 @@ void applyCommon(QWidget *widget, const ControlSpec &design)
         widget->setCursor(pictureCursor(Picture::IconPointer));
     if (design.tabIndex < 0)
         widget->setFocusPolicy(Qt::NoFocus);
+}
+
+// Keeps object in the member of Controls its description names, if any.
+template <typename... Objects> void keep(Controls &c, const KeptIn<Objects...> &keptIn, QObject *object)
+{
+    std::visit(
+        [&c, object](auto member) {
+            if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
+                c.*member = qobject_cast<std::remove_pointer_t<std::remove_reference_t<decltype(c.*member)>> *>(object);
+                Q_ASSERT_X(c.*member, "buildControls", qPrintable(object->objectName()));
+            }
+        },
+        keptIn);
+}
+
+// The row's labels are kept by slot.
+void keepTermLabel(Controls &c, const ControlSpec &design, QWidget *widget)
+{
+    for (std::size_t slot = 0; slot < kTermSlots.size(); ++slot) {
+        if (std::string_view(design.name) == kTermSlots[slot].coefficientLabel)
+            c.coefficients[slot] = static_cast<Label *>(widget);
+        if (std::string_view(design.name) == kTermSlots[slot].letterLabel)
+            c.letters[slot] = static_cast<Label *>(widget);
+    }
 }
 
 QWidget *makeLabel(const ControlSpec &design, QWidget *parent)
@@ -132,7 +159,7 @@ QWidget *makeImage(const ControlSpec &design, QWidget *parent)
     return image;
 }
 
-QWidget *makeControl(const ControlSpec &design, QWidget *parent)
+QWidget *makeWidget(const ControlSpec &design, QWidget *parent)
 {
     switch (design.kind) {
     case ControlKind::Label: return makeLabel(design, parent);
@@ -144,12 +171,21 @@ QWidget *makeControl(const ControlSpec &design, QWidget *parent)
     return nullptr;
 }
 
+QWidget *makeControl(const ControlSpec &design, QWidget *parent, Controls &c)
+{
+    QWidget *widget = makeWidget(design, parent);
+    applySpeech(widget, design.speech);
+    keep(c, design.keptIn, widget);
+    keepTermLabel(c, design, widget);
+    return widget;
+}
+
 bool isChildWindow(ControlKind kind)
 {
     return kind == ControlKind::TextBox || kind == ControlKind::Button || kind == ControlKind::PictureButton;
 }
 
-void buildMenu(QMainWindow &window)
+void buildMenu(QMainWindow &window, Controls &c)
 {
     auto *bar = new QMenuBar(&window);
     bar->setObjectName(QStringLiteral("menuBar"));
@@ -169,45 +205,15 @@ void buildMenu(QMainWindow &window)
             menu->setObjectName(name);
             menu->menuAction()->setObjectName(name);
             menus[entry.name] = menu;
+            keep(c, entry.keptIn, menu);
         } else {
             QAction *action = parentMenu ? parentMenu->addAction(caption) : bar->addAction(caption);
             action->setObjectName(name);
+            keep(c, entry.keptIn, action);
         }
     }
     window.setMenuBar(bar);
 }
-
-template <typename T> void bind(const QObject &root, const char *name, T *&slot)
-{
-    slot = root.findChild<T *>(QString::fromLatin1(name));
-    Q_ASSERT_X(slot, "buildControls", name);
-}
-
-#define BIND(root, controls, name) bind(root, #name, controls.name)
-
-void bindControls(const QMainWindow &window, Controls &c)
-{
-    const QObject &s = *c.surface;
-    BIND(s, c, Label1); BIND(s, c, Label2); BIND(s, c, Label3); BIND(s, c, Label4);
-    BIND(s, c, Label5); BIND(s, c, Label6); BIND(s, c, Label7); BIND(s, c, Label8);
-    BIND(s, c, Label9); BIND(s, c, Label10); BIND(s, c, Label11); BIND(s, c, Label12);
-    BIND(s, c, Label13); BIND(s, c, Label14); BIND(s, c, Label15);
-    BIND(s, c, lblconto); BIND(s, c, lblvala); BIND(s, c, lblvalb);
-    BIND(s, c, lblNum1); BIND(s, c, lblNum2); BIND(s, c, lblNum3); BIND(s, c, lblNum4);
-    BIND(s, c, lblmon); BIND(s, c, lblmon1); BIND(s, c, lblmon3); BIND(s, c, lblmon4);
-    BIND(s, c, lblnom5); BIND(s, c, lblMessage);
-    BIND(s, c, lblScore); BIND(s, c, lblScore1); BIND(s, c, lblScore2);
-    BIND(s, c, lblnome1); BIND(s, c, lblnome); BIND(s, c, lblpunti); BIND(s, c, lblTime);
-    BIND(s, c, Image1);
-    BIND(s, c, txtAnswer); BIND(s, c, txtAnswer1);
-    BIND(s, c, cmdNext); BIND(s, c, cmdExit); BIND(s, c, Command1);
-    BIND(s, c, Timer1); BIND(s, c, Timer2);
-    const QObject &m = *window.menuBar();
-    BIND(m, c, INFOMAZIONI); BIND(m, c, copy); BIND(m, c, tr);
-    BIND(m, c, Tmer); BIND(m, c, ik); BIND(m, c, Next);
-}
-
-#undef BIND
 
 } // namespace
 
@@ -216,7 +222,8 @@ Controls buildControls(QMainWindow &window)
     Controls c;
     const WindowSpec &design = windowSpec();
     c.surface = new Surface;
-    c.surface->setObjectName(QStringLiteral("clientArea"));
+    c.surface->setObjectName(QLatin1String(kClientAreaName));
+    c.surface->setAccessibleName(QStringLiteral("Tavola"));
     c.surface->setFixedSize(toPixels(design.clientWidthTwips), toPixels(design.clientHeightTwips));
     QPalette pal = c.surface->palette();
     pal.setColor(QPalette::WindowText, colourOf(design.fore, QPalette::WindowText));
@@ -228,20 +235,18 @@ Controls buildControls(QMainWindow &window)
     const auto controls = controlSpecs();
     std::vector<std::pair<QWidget *, const ControlSpec *>> created;
     for (auto it = controls.rbegin(); it != controls.rend(); ++it)
-        created.emplace_back(makeControl(*it, c.surface), &*it);
+        created.emplace_back(makeControl(*it, c.surface, c), &*it);
     for (auto &[widget, controlSpec] : created)
         if (isChildWindow(controlSpec->kind))
             widget->raise();
 
-    std::vector<const ControlSpec *> focusable;
-    for (const ControlSpec &controlSpec : controls)
-        if (controlSpec.tabIndex >= 0)
-            focusable.push_back(&controlSpec);
+    std::vector<std::pair<QWidget *, const ControlSpec *>> focusable;
+    std::copy_if(created.begin(), created.end(), std::back_inserter(focusable),
+                 [](const auto &control) { return control.second->tabIndex >= 0; });
     std::sort(focusable.begin(), focusable.end(),
-              [](const ControlSpec *a, const ControlSpec *b) { return a->tabIndex < b->tabIndex; });
+              [](const auto &a, const auto &b) { return a.second->tabIndex < b.second->tabIndex; });
     for (std::size_t i = 1; i < focusable.size(); ++i)
-        QWidget::setTabOrder(c.surface->findChild<QWidget *>(QString::fromLatin1(focusable[i - 1]->name)),
-                             c.surface->findChild<QWidget *>(QString::fromLatin1(focusable[i]->name)));
+        QWidget::setTabOrder(focusable[i - 1].first, focusable[i].first);
 
     for (const TimerSpec &timerSpec : timerSpecs()) {
         auto *timer = new QTimer(c.surface);
@@ -251,11 +256,10 @@ Controls buildControls(QMainWindow &window)
         // An interval of 0 never ticks; a zero-interval QTimer would spin.
         if (timerSpec.enabled && timerSpec.intervalMs > 0)
             timer->start();
+        keep(c, timerSpec.keptIn, timer);
     }
 
-    buildMenu(window);
+    buildMenu(window, c);
     window.setCentralWidget(c.surface);
-    bindControls(window, c);
-    applyAccessibleNames(c);
     return c;
 }

@@ -1,47 +1,37 @@
 #pragma once
 
 #include <QList>
+#include <array>
 
 class Label;
 class PictureButton;
 class QAction;
-class QLabel;
 class QLineEdit;
 class QMainWindow;
 class QMenu;
-class QPushButton;
 class QTimer;
 class Surface;
 
-// The window's controls, built afresh from the window description at each
-// load. Every object carries its design name as its objectName.
+// The controls the code uses, kept as the window description builds them
+// afresh at each load; the others stay in the window, found by their
+// objectName, which is their design name.
 struct Controls
 {
     Surface *surface = nullptr;
 
-    Label *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
-    Label *Label5 = nullptr, *Label6 = nullptr, *Label7 = nullptr, *Label8 = nullptr;
-    Label *Label9 = nullptr, *Label10 = nullptr, *Label11 = nullptr, *Label12 = nullptr;
-    Label *Label13 = nullptr, *Label14 = nullptr, *Label15 = nullptr;
-    Label *lblconto = nullptr, *lblvala = nullptr, *lblvalb = nullptr;
-    Label *lblNum1 = nullptr, *lblNum2 = nullptr, *lblNum3 = nullptr, *lblNum4 = nullptr;
-    Label *lblmon = nullptr, *lblmon1 = nullptr, *lblmon3 = nullptr, *lblmon4 = nullptr;
-    Label *lblnom5 = nullptr, *lblMessage = nullptr;
+    Label *lblconto = nullptr, *lblvala = nullptr, *lblvalb = nullptr, *lblMessage = nullptr;
     Label *lblScore = nullptr, *lblScore1 = nullptr, *lblScore2 = nullptr;
-    Label *lblnome1 = nullptr, *lblnome = nullptr, *lblpunti = nullptr, *lblTime = nullptr;
-    QLabel *Image1 = nullptr;
+    Label *lblnome1 = nullptr, *lblnome = nullptr, *lblpunti = nullptr;
+    // The row's labels, slot by slot from left to right (kTermSlots).
+    std::array<Label *, 4> coefficients{}, letters{};
     QLineEdit *txtAnswer = nullptr, *txtAnswer1 = nullptr;
     PictureButton *cmdNext = nullptr, *cmdExit = nullptr;
-    QPushButton *Command1 = nullptr;
-    QTimer *Timer1 = nullptr, *Timer2 = nullptr;
+    QTimer *Timer1 = nullptr;
+    QMenu *copy = nullptr;
+    QAction *Next = nullptr;
 
-    QMenu *INFOMAZIONI = nullptr, *copy = nullptr, *tr = nullptr;
-    QAction *Tmer = nullptr, *ik = nullptr, *Next = nullptr;
-
-    // The four letter labels, then the four coefficient labels, in the
-    // order the judging recolours them.
-    QList<Label *> letterLabels() const { return {lblmon, lblmon1, lblmon3, lblmon4}; }
-    QList<Label *> coefficientLabels() const { return {lblNum1, lblNum2, lblNum3, lblNum4}; }
+    QList<Label *> letterLabels() const { return {letters.begin(), letters.end()}; }
+    QList<Label *> coefficientLabels() const { return {coefficients.begin(), coefficients.end()}; }
 };
 
 // Builds the client area, its controls, timers and the menu bar on window.

@@ -11,7 +11,6 @@ class Label : public QLabel
 public:
     Label(bool autoSize, QWidget *parent);
 
-    bool autoSize() const { return m_autoSize; }
     void setCaption(const QString &caption);
     QString caption() const { return text(); }
     void setForeColour(const QColor &colour);

@@ -18,14 +18,6 @@ void Surface::setBackColour(const QColor &colour)
     update();
 }
 
-QImage &Surface::drawing()
-{
-    if (prepareImage())
-        m_drawing.fill(m_backColour);
-    m_shown = true;
-    return m_drawing;
-}
-
 QImage &Surface::drawingToCover()
 {
     prepareImage();

@@ -18,11 +18,9 @@ public:
     void setBackColour(const QColor &colour);
     QColor backColour() const { return m_backColour; }
 
-    // The drawing to paint on, in device pixels, created on first use. Call
-    // update() after drawing.
-    QImage &drawing();
-    // The same for a caller that paints every pixel of it: an erased drawing
-    // is not first filled with the back colour.
+    // The drawing to paint on, in device pixels, created on first use, for a
+    // caller that paints every pixel of it: an erased drawing is not first
+    // filled with the back colour. Call update() after drawing.
     QImage &drawingToCover();
     bool hasDrawing() const { return m_shown; }
 

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "ui/Controls.h"
+
 #include <QRgb>
 #include <span>
+#include <variant>
 
 // The window as data: every control, timer and menu entry with its design
-// values. Positions and sizes are in twips (15 twips a pixel at 96 dpi).
+// values, what screen readers say of it and where the code keeps it.
+// Positions and sizes are in twips (15 twips a pixel at 96 dpi).
 
 enum class ControlKind { Label, TextBox, Button, PictureButton, Image };
 
@@ -58,6 +62,24 @@ enum : unsigned {
 };
 }
 
+// What a screen reader says of a control. Unnamed controls are read as the
+// toolkit reads them; a value is read as "name: caption", signs in words.
+// With no description of its own a control is described by its tooltip.
+struct Speech
+{
+    enum Kind { Unnamed, Named, ReadsValue };
+    Kind kind;
+    const char *name;        // UTF-8
+    const char *description; // UTF-8, nullptr: the tooltip
+};
+
+// The member of Controls that keeps an object the code uses, or none: the
+// others stay in the window, found by their objectName.
+template <typename... Objects> using KeptIn = std::variant<std::monostate, Objects *Controls::*...>;
+
+// What the next-exercise button says between verdicts.
+inline constexpr char kNextButtonDescription[] = "Passa al calcolo successivo";
+
 struct ControlSpec
 {
     const char *name;
@@ -72,6 +94,8 @@ struct ControlSpec
     Picture picture;
     int tabIndex;   // -1: cannot take the focus
     int maxLength;  // text boxes; 0: no limit
+    Speech speech;
+    KeptIn<Label, QLineEdit, PictureButton> keptIn; // the row's labels: in kTermSlots
 };
 
 struct TimerSpec
@@ -79,6 +103,7 @@ struct TimerSpec
     const char *name;
     int intervalMs;
     bool enabled;
+    KeptIn<QTimer> keptIn;
 };
 
 struct MenuSpec
@@ -86,6 +111,7 @@ struct MenuSpec
     const char *name;
     const char *parent; // nullptr: on the menu bar
     const char *caption; // UTF-8
+    KeptIn<QMenu, QAction> keptIn;
 };
 
 struct WindowSpec
@@ -95,6 +121,9 @@ struct WindowSpec
     int clientHeightTwips;
     Colour fore;
 };
+
+// The objectName of the client area, the surface every control stands on.
+inline constexpr char kClientAreaName[] = "clientArea";
 
 constexpr int kTwipsPerPixel = 15;
 constexpr int toPixels(int twips) { return twips / kTwipsPerPixel; }

@@ -122,8 +122,8 @@ private Q_SLOTS:
         game.start();
         auto *cmdNext = game.find("cmdNext");
         // Worth 3 x 2 + (-1) x 13 = -7.
-        game.window->state().sumA = 3;
-        game.window->state().sumB = -1;
+        game.state().sumA = 3;
+        game.state().sumB = -1;
         game.find<Label>("lblvala")->setCaption("2");
         game.find<Label>("lblvalb")->setCaption("13");
         game.find<QLineEdit>("txtAnswer")->setText("7");
@@ -137,8 +137,8 @@ private Q_SLOTS:
 
         game.window->cmdNext_Click();
         QCOMPARE(accessibleText(cmdNext, QAccessible::Description), QStringLiteral("Passa al calcolo successivo"));
-        game.window->state().sumA = 1;
-        game.window->state().sumB = 0;
+        game.state().sumA = 1;
+        game.state().sumB = 0;
         game.find<Label>("lblvala")->setCaption("2");
         game.find<QLineEdit>("txtAnswer")->setText("2");
         enter = 13;

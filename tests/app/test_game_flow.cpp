@@ -88,7 +88,7 @@ private Q_SLOTS:
     {
         GameFixture game;
         game.start();
-        game.window->state().rightAnswers = 3;
+        game.state().rightAnswers = 3;
         game.find<Label>("lblScore")->setCaption("3");
         game.window->Timer1_Timer();
         QWidget *before = game.find("lblScore");
@@ -114,7 +114,7 @@ private Q_SLOTS:
         for (int i = 0; i < 50; ++i)
             game.window->Timer1_Timer();
         game.find<Label>("lblScore")->setCaption("4");
-        game.window->state().rightAnswers = 4;
+        game.state().rightAnswers = 4;
         const auto modeBefore = game.window->state().exerciseMode;
         QPointer<QWidget> oldScore = game.find("lblScore");
         game.answerer->press(QString::fromUtf8("Sì")).type("Anna").press("OK");
@@ -448,6 +448,8 @@ private Q_SLOTS:
                 DialogAnswerer::clickButton(dialog, QString::fromUtf8("Sì"));
             })
             .then([&](QWidget *dialog) {
+                // The new window's countdown, quickened, must stay still.
+                game.find<QTimer>("Timer1")->setInterval(1);
                 QTest::qWait(30);
                 leftDuringPrompt = game.window->state().secondsLeft;
                 auto *input = qobject_cast<QInputDialog *>(dialog);

@@ -21,8 +21,8 @@ class PlayTest : public QObject
     // An exercise worth 3 x 2 + (-1) x 4 = 2: sumA 3 with b = 2, sumB -1 with a = 4.
     static void setKnownExercise(GameFixture &game)
     {
-        game.window->state().sumA = 3;
-        game.window->state().sumB = -1;
+        game.state().sumA = 3;
+        game.state().sumB = -1;
         game.find<Label>("lblvala")->setCaption("2");
         game.find<Label>("lblvalb")->setCaption("4");
     }
@@ -114,8 +114,8 @@ private Q_SLOTS:
     {
         GameFixture game;
         game.start();
-        game.window->state().sumA = -3;
-        game.window->state().sumB = 1;
+        game.state().sumA = -3;
+        game.state().sumB = 1;
         game.find<Label>("lblvala")->setCaption("3");
         game.find<Label>("lblvalb")->setCaption("2");
         answer(game, "7");
@@ -186,7 +186,7 @@ private Q_SLOTS:
     {
         GameFixture game;
         game.start();
-        game.window->state().backgroundShade = 14;
+        game.state().backgroundShade = 14;
         game.window->cmdNext_Click();
         const int shade = game.window->state().backgroundShade * 10;
         const QImage image = game.c().surface->grab().toImage();
@@ -210,10 +210,10 @@ private Q_SLOTS:
         QCOMPARE(game.c().surface->backColour(), QColor(Qt::black));
         game.window->cmdNext_Click();
         Surface &surface = *game.c().surface;
-        QImage fresh(surface.drawing().size(), QImage::Format_RGB32);
+        QImage fresh(surface.drawingToCover().size(), QImage::Format_RGB32);
         fresh.fill(Qt::white);
         paintGradient(fresh, game.window->state().backgroundShade);
-        QCOMPARE(surface.drawing(), fresh);
+        QCOMPARE(surface.drawingToCover(), fresh);
         const QImage shown = surface.grab().toImage();
         QCOMPARE(shown.pixelColor(5, shown.height() - 1).blue(), 255);
     }

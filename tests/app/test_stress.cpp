@@ -226,7 +226,7 @@ void Run::settleAnimatedClicks()
     if (ended())
         return;
     for (QAbstractButton *button : {static_cast<QAbstractButton *>(c().cmdNext), static_cast<QAbstractButton *>(c().cmdExit),
-                                    static_cast<QAbstractButton *>(c().Command1)}) {
+                                    game->find<QAbstractButton>("Command1")}) {
         if (!button->isDown())
             continue;
         ++animatedClicks;

@@ -171,6 +171,7 @@ private Q_SLOTS:
         for (int i = 0; i < 5; ++i)
             QCOMPARE(expected[i]->nextInFocusChain() != nullptr, true);
         expected[0]->setFocus();
+        QVERIFY(game.window->focusWidget() == expected[0] && (expected[0]->focusPolicy() & Qt::TabFocus));
         for (int i = 1; i < 5; ++i) {
             QWidget *next = expected[i - 1]->nextInFocusChain();
             while (next && !(next->focusPolicy() & Qt::TabFocus))

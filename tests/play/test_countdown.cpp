@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+using namespace countdown;
+
 namespace {
 
 // Ticks the way the window does: the caption on screen is the last clock text.

@@ -14,6 +14,12 @@
 #include <functional>
 #include <memory>
 
+// The game variables, for a test that sets up an exercise by hand.
+struct TavolaTestAccess
+{
+    static GameState &state(Tavola &window) { return window.m_state; }
+};
+
 // One game on a real window, headless, with its record files in a fresh
 // temporary folder and the end of the program recorded instead of quitting.
 struct GameFixture
@@ -61,6 +67,7 @@ struct GameFixture
     }
     QString caption(const char *name) const { return find<Label>(name)->caption(); }
     const Controls &c() const { return window->controls(); }
+    GameState &state() { return TavolaTestAccess::state(*window); }
 
     QTemporaryDir folder;
     int endCalls = 0;
