@@ -138,11 +138,12 @@ struct BenchGame
 
     BenchGame()
     {
-        TavolaSeams seams;
-        seams.dialogs = std::make_shared<InstantDialogs>();
-        seams.recordFolder = [this] { return folder.path(); };
-        seams.endProgram = [] {};
-        window = std::make_unique<Tavola>(std::move(seams));
+        TavolaServices services;
+        services.dialogs = std::make_shared<InstantDialogs>();
+        services.endProgram = [] {};
+        ClassroomSettings settings;
+        settings.recordFolder = folder.path();
+        window = std::make_unique<Tavola>(std::move(services), std::move(settings));
         window->showTavola();
         showActive(*window);
     }

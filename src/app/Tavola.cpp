@@ -45,14 +45,6 @@ bool isEnterAfterFilter(std::int16_t &keyCode)
 const QString kNewGameText = QStringLiteral("INIZIAMO UNA NUOVA GARA  ?");
 const QString kNewGameTitle = QStringLiteral("INIZIARE NUOVA GARA");
 const QString kMinimisedTitle = QStringLiteral("Gioca con i monomi");
-// The file number a record step takes: one file is open at a time.
-constexpr std::int16_t kRecordFileNumber = 1;
-// How much longer than its own wait for the lock a step may take before the
-// window stops waiting for a folder that does not answer.
-constexpr int kSilentFolderGraceMs = 2000;
-
-const QString kRecordSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
-
 QString aboutText()
 {
     return QStringLiteral(
@@ -64,31 +56,18 @@ QString aboutText()
         .arg(QCoreApplication::applicationVersion());
 }
 
-// What a pupil who beat the record shown at start is told when another game
-// set a record at least as good in the meantime.
-QString recordTakenMeanwhile(const RecordText &onDisk)
-{
-    QString holder = onDisk.name.trimmed();
-    if (holder.isEmpty())
-        holder = QStringLiteral("un altro giocatore");
-    const int points = toInt16(leadingNumber(onDisk.score));
-    return QStringLiteral("Nel frattempo %1 ha stabilito il record con %2 %3.")
-        .arg(holder, formatPlain(points), points == 1 ? QStringLiteral("punto") : QStringLiteral("punti"));
-}
-
 } // namespace
 
-Tavola::Tavola(TavolaSeams seams)
-    : m_seams(std::move(seams))
+Tavola::Tavola(TavolaServices services, ClassroomSettings settings)
+    : m_services(std::move(services))
+    , m_records(std::move(settings))
 {
-    if (!m_seams.dialogs)
-        m_seams.dialogs = std::make_shared<QtDialogs>([this]() -> QWidget * { return isVisible() ? this : nullptr; });
-    if (!m_seams.random)
-        m_seams.random = std::make_shared<MixingRandomSource>(QRandomGenerator::system()->generate64());
-    if (!m_seams.recordFolder)
-        m_seams.recordFolder = [] { return defaultRecordFolder(); };
-    if (!m_seams.endProgram)
-        m_seams.endProgram = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
+    if (!m_services.dialogs)
+        m_services.dialogs = std::make_shared<QtDialogs>([this] { return shownOwner(); });
+    if (!m_services.random)
+        m_services.random = std::make_shared<MixingRandomSource>(QRandomGenerator::system()->generate64());
+    if (!m_services.endProgram)
+        m_services.endProgram = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
 
     setObjectName(QStringLiteral("Tavola"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -201,9 +180,9 @@ void Tavola::endProgram()
         m_controls.Timer1->stop();
     // A tick may end the game under another handler's dialog: close it so
     // that handler returns, sees m_ended and goes no further.
-    m_seams.dialogs->closeAll();
+    m_services.dialogs->closeAll();
     hide();
-    m_seams.endProgram();
+    m_services.endProgram();
 }
 
 // ---- Game flow ----------------------------------------------------------
@@ -214,17 +193,18 @@ void Tavola::Form_Load()
     m_state.rightAnswers = 0;
     m_state.wrongAnswers = 0;
     c.Timer1->stop();
-    const QString name = m_seams.dialogs->inputBox(QStringLiteral("Come ti chiami?"), kAppTitle);
-    m_seams.dialogs->messageBox(QStringLiteral(" ") + name + QStringLiteral(" vediamo se sei un vero campione  "),
+    const QString name = m_services.dialogs->inputBox(QStringLiteral("Come ti chiami?"), kAppTitle);
+    m_services.dialogs->messageBox(QStringLiteral(" ") + name + QStringLiteral(" vediamo se sei un vero campione  "),
                                 kAppTitle, Dialogs::Icon::None);
     c.lblnome1->setCaption(name);
     m_state.winDir = GetSystemDir();
-    const StartRecord record = readRecordAtStart();
+    m_state.fileNum = RecordKeeping::kFileNumber;
+    const StartRecord record = m_records.readAtStart(m_state.winDir, shownOwner());
     // Said at every start while it lasts, before the clock starts: the
     // game goes on, but no record can be kept, and the teacher should hear
     // of it.
     if (record.problem) {
-        m_seams.dialogs->messageBox(*record.problem, kAppTitle, Dialogs::Icon::Warning);
+        m_services.dialogs->messageBox(*record.problem, kAppTitle, Dialogs::Icon::Warning);
         if (m_ended || !m_loaded)
             return;
     }
@@ -234,19 +214,6 @@ void Tavola::Form_Load()
     c.lblpunti->setCaption(record.shown.score);
     c.lblnome->setCaption(record.shown.name);
     refreshClock();
-}
-
-StartRecord Tavola::readRecordAtStart()
-{
-    const RecordFolder folder = recordFolder();
-    m_state.fileNum = kRecordFileNumber;
-    const auto record = runBesideWindow<StartRecord>(
-        [folder, waitMs = m_seams.recordWaitMs](WorkGate &gate) { return startRecord(folder, waitMs, &gate); },
-        waitOptions(folder.isChosen() ? QStringLiteral("Sto leggendo il record nella cartella della classe…")
-                                      : QStringLiteral("Sto leggendo il record…")));
-    if (record)
-        return *record;
-    return {{}, folder.problemWith(notAnswering())};
 }
 
 void Tavola::Form_Activate() { cmdNext_Click(); }
@@ -260,7 +227,7 @@ void Tavola::Form_Resize()
 void Tavola::Next_Click()
 {
     const QPointer<QWidget> resume = m_controls.surface->focusWidget();
-    const Dialogs::Answer answer = m_seams.dialogs->askYesNo(kNewGameText, kNewGameTitle);
+    const Dialogs::Answer answer = m_services.dialogs->askYesNo(kNewGameText, kNewGameTitle);
     if (m_ended)
         return;
     if (answer != Dialogs::Answer::No)
@@ -272,7 +239,7 @@ void Tavola::Next_Click()
 void Tavola::copy_Click()
 {
     const QPointer<QWidget> resume = m_controls.surface->focusWidget();
-    m_seams.dialogs->messageBox(aboutText(), kAppTitle, Dialogs::Icon::Information);
+    m_services.dialogs->messageBox(aboutText(), kAppTitle, Dialogs::Icon::Information);
     m_menuFocus.resumeFocus(resume);
 }
 
@@ -284,81 +251,19 @@ void Tavola::cmdExit_Click()
     // the confirmation is open.
     m_ending = true;
     m_controls.Timer1->stop();
-    tellGameEnd(finishGameOnDisk());
-    endProgram();
-}
-
-GameEndOutcome Tavola::finishGameOnDisk()
-{
     const Controls &c = m_controls;
-    const double best = leadingNumber(c.lblpunti->caption());
-    const double score = leadingNumber(c.lblScore->caption());
-    GameEnd end{recordFolder(), c.lblScore->caption(), c.lblnome1->caption(), score > best,
-                [score](const RecordText &onDisk) { return score > leadingNumber(onDisk.score); }, std::nullopt};
-    if (m_seams.registerEnabled)
-        end.registerEntry = RegisterEntry{QDateTime::currentDateTime(), c.lblnome1->caption(), c.lblScore->caption(),
-                                          c.lblScore1->caption(), c.lblScore2->caption(), false};
-    // A game that beat nothing, with no register, ends without a look at
-    // the disk.
-    if (!end.beatsShown && !end.registerEntry)
-        return {};
-    m_state.fileNum = kRecordFileNumber;
-    const QString shared = end.folder.isChosen() ? QStringLiteral(" nella cartella della classe") : QString();
-    const QString notice = end.beatsShown ? QStringLiteral("Sto salvando il record%1…").arg(shared)
-                                          : QStringLiteral("Sto scrivendo la partita nel registro%1…").arg(end.folder.isChosen() ? QStringLiteral(" della classe") : QString());
+    m_state.fileNum = RecordKeeping::kFileNumber;
     m_waitingOnDisk = true;
-    const auto outcome = runBesideWindow<GameEndOutcome>(
-        [end, waitMs = m_seams.recordWaitMs](WorkGate &gate) { return recordGameEnd(end, waitMs, &gate); }, waitOptions(notice));
+    const GameEndOutcome outcome = m_records.finishGame(
+        m_state.winDir,
+        {c.lblpunti->caption(), c.lblScore->caption(), c.lblnome1->caption(), c.lblScore1->caption(),
+         c.lblScore2->caption()},
+        shownOwner());
     m_waitingOnDisk = false;
-    if (outcome)
-        return *outcome;
-    // The folder did not answer in time: nothing was written.
-    GameEndOutcome givenUp;
-    if (end.beatsShown)
-        givenUp.record = SaveOutcome{SaveOutcome::Kind::Failed, saveFailure(notAnswering() + u'.'), {}};
-    if (end.registerEntry)
-        givenUp.registerFailure = registerUnreachable(end.folder, notAnswering());
-    return givenUp;
-}
-
-void Tavola::tellGameEnd(const GameEndOutcome &outcome)
-{
-    // The record's message first, then the register's.
-    if (outcome.record && !m_ended) {
-        switch (outcome.record->kind) {
-        case SaveOutcome::Kind::Saved:
-            m_seams.dialogs->messageBox(kRecordSaved, kAppTitle, Dialogs::Icon::None);
-            break;
-        case SaveOutcome::Kind::Beaten:
-            m_seams.dialogs->messageBox(recordTakenMeanwhile(outcome.record->onDisk), kAppTitle,
-                                        Dialogs::Icon::Information);
-            break;
-        case SaveOutcome::Kind::Failed:
-            m_seams.dialogs->messageBox(outcome.record->failure, kAppTitle, Dialogs::Icon::Warning);
-            break;
-        }
-    }
-    if (outcome.registerFailure && !m_ended)
-        m_seams.dialogs->messageBox(*outcome.registerFailure, kAppTitle, Dialogs::Icon::Warning);
-}
-
-RecordFolder Tavola::recordFolder() const
-{
-    return {m_state.winDir, m_seams.recordFolderChosen ? RecordFolder::Origin::Chosen : RecordFolder::Origin::PerUser};
-}
-
-WaitOptions Tavola::waitOptions(const QString &notice)
-{
-    // A little longer than the step's own wait for the lock, so a busy
-    // folder is told as busy, and a silent one as silent.
-    return {notice, isVisible() ? this : nullptr, m_seams.recordWaitMs + kSilentFolderGraceMs};
-}
-
-QString Tavola::notAnswering() const
-{
-    return QStringLiteral("la cartella %1 non ha risposto entro %2 secondi")
-        .arg(QDir::toNativeSeparators(m_state.winDir),
-             QString::number((m_seams.recordWaitMs + kSilentFolderGraceMs) / 1000));
+    for (const RecordKeeping::Message &message : RecordKeeping::messagesFor(outcome))
+        if (!m_ended)
+            m_services.dialogs->messageBox(message.text, kAppTitle, message.icon);
+    endProgram();
 }
 
 // ---- Exercise -------------------------------------------------------------
@@ -366,7 +271,7 @@ QString Tavola::notAnswering() const
 void Tavola::cmdNext_Click()
 {
     clearExercise(m_controls);
-    const ExerciseView view = drawExercise(m_state, *m_seams.random);
+    const ExerciseView view = drawExercise(m_state, *m_services.random);
     paintBackground();
     showExercise(m_controls, view);
     m_judged = false;
@@ -429,5 +334,5 @@ QString Tavola::GetSystemDir()
 {
     // Only the path: the folder is made, checked and read beside the
     // window, where a share that does not answer cannot hold it.
-    return RecordFolder(m_seams.recordFolder()).path();
+    return m_records.folderPath();
 }

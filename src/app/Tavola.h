@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/BesideWindow.h"
+#include "app/ClassroomSettings.h"
 #include "app/Dialogs.h"
 #include "app/MenuFocus.h"
-#include "record/GameEnd.h"
+#include "app/RecordKeeping.h"
 #include "state/GameState.h"
 #include "ui/Controls.h"
 
@@ -16,22 +16,11 @@
 class RandomSource;
 
 // What the outside world does to the game, replaceable by tests.
-struct TavolaSeams
+struct TavolaServices
 {
-    std::shared_ptr<Dialogs> dialogs;          // default: QtDialogs
-    std::shared_ptr<RandomSource> random;      // default: MixingRandomSource
-    std::function<QString()> recordFolder;     // default: the per-user data folder
-    // A folder the teacher chose (configuration or command line): never
-    // created beyond its last part, so a share that is not mounted is
-    // reported instead of silently replaced by a local folder.
-    bool recordFolderChosen = false;
-    // The teacher's register: a line in registro.csv for every game that
-    // ends through the end of game.
-    bool registerEnabled = false;
-    // How long a step over the record folder waits for other games, and a
-    // little more for a folder that does not answer at all.
-    int recordWaitMs = kRecordLockWaitMs;
-    std::function<void()> endProgram;          // default: quit the application
+    std::shared_ptr<Dialogs> dialogs;     // default: QtDialogs
+    std::shared_ptr<RandomSource> random; // default: MixingRandomSource
+    std::function<void()> endProgram;     // default: quit the application
 };
 
 // The game's one window. It lives as long as the program and owns
@@ -42,7 +31,7 @@ class Tavola : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit Tavola(TavolaSeams seams = {});
+    explicit Tavola(TavolaServices services = {}, ClassroomSettings settings = {});
     ~Tavola() override;
 
     // Loads the window when it is not loaded, shows it, and activates it
@@ -83,15 +72,10 @@ private:
     void connectHandlers();
     void endProgram();
     void paintBackground();
-    // The record folder's steps, beside the window (BesideWindow.h).
-    StartRecord readRecordAtStart();
-    GameEndOutcome finishGameOnDisk();
-    void tellGameEnd(const GameEndOutcome &outcome);
-    RecordFolder recordFolder() const;
-    WaitOptions waitOptions(const QString &notice);
-    QString notAnswering() const;
+    QWidget *shownOwner() { return isVisible() ? this : nullptr; }
 
-    TavolaSeams m_seams;
+    TavolaServices m_services;
+    RecordKeeping m_records;
     GameState m_state;
     Controls m_controls;
     bool m_loaded = false;

@@ -23,16 +23,15 @@ void print(std::FILE *stream, const QString &text) { std::fputs(text.toLocal8Bit
 
 // The record folder: the command line first, then the teacher's
 // configuration, then the per-user data folder.
-void applySettings(const CommandLine &line, const Configuration &configuration, TavolaSeams &seams)
+ClassroomSettings settingsFrom(const CommandLine &line, const Configuration &configuration)
 {
-    seams.registerEnabled = configuration.registerEnabled;
-    QString folder = line.recordFolder;
-    if (folder.isEmpty())
-        folder = configuration.recordFolder.value_or(QString());
-    if (folder.isEmpty())
-        return;
-    seams.recordFolder = [folder] { return folder; };
-    seams.recordFolderChosen = true;
+    ClassroomSettings settings;
+    settings.registerEnabled = configuration.registerEnabled;
+    settings.recordFolder = line.recordFolder;
+    if (settings.recordFolder.isEmpty())
+        settings.recordFolder = configuration.recordFolder.value_or(QString());
+    settings.recordFolderChosen = !settings.recordFolder.isEmpty();
+    return settings;
 }
 
 } // namespace
@@ -64,9 +63,7 @@ int main(int argc, char *argv[])
     installFontSubstitutes();
     reportStartupTimesWhenAsked();
 
-    TavolaSeams seams;
-    applySettings(line, readConfiguration(), seams);
-    Tavola tavola(std::move(seams));
+    Tavola tavola({}, settingsFrom(line, readConfiguration()));
     tavola.showTavola();
     return QApplication::exec();
 }

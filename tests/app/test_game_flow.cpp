@@ -277,7 +277,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, silent);
         QFETCH(QString, told);
-        GameFixture game(std::make_shared<MixingRandomSource>(7), [](TavolaSeams &seams) { seams.recordWaitMs = 2000; });
+        GameFixture game(std::make_shared<MixingRandomSource>(7), [](ClassroomSettings &settings) { settings.recordWaitMs = 2000; });
         game.start();
         game.find<Label>("lblScore")->setCaption("4");
         std::unique_ptr<SilentShare> share;
@@ -319,9 +319,9 @@ private Q_SLOTS:
         QTemporaryDir top;
         const QString notAFolder = top.filePath(QStringLiteral("registro"));
         QFile(notAFolder).open(QIODevice::WriteOnly);
-        GameFixture game(std::make_shared<MixingRandomSource>(7), [&](TavolaSeams &seams) {
-            seams.recordFolder = [notAFolder] { return notAFolder; };
-            seams.recordFolderChosen = true;
+        GameFixture game(std::make_shared<MixingRandomSource>(7), [&](ClassroomSettings &settings) {
+            settings.recordFolder = notAFolder;
+            settings.recordFolderChosen = true;
         });
         game.answerer->type("Luca").press("OK").press("OK");
         game.window->showTavola();
@@ -339,7 +339,7 @@ private Q_SLOTS:
 
     void registerGetsALineForEveryGameThatEnds()
     {
-        const auto withRegister = [](TavolaSeams &seams) { seams.registerEnabled = true; };
+        const auto withRegister = [](ClassroomSettings &settings) { settings.registerEnabled = true; };
         {
             GameFixture closed(std::make_shared<MixingRandomSource>(7), withRegister);
             closed.start();
@@ -366,7 +366,7 @@ private Q_SLOTS:
 
     void registerThatCannotBeWrittenNeverCostsTheRecord()
     {
-        GameFixture game(std::make_shared<MixingRandomSource>(7), [](TavolaSeams &seams) { seams.registerEnabled = true; });
+        GameFixture game(std::make_shared<MixingRandomSource>(7), [](ClassroomSettings &settings) { settings.registerEnabled = true; });
         QVERIFY(QDir(game.folder.path()).mkdir(QStringLiteral("registro.csv")));
         game.start();
         game.find<Label>("lblScore")->setCaption("3");

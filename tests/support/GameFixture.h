@@ -25,15 +25,16 @@ struct TavolaTestAccess
 struct GameFixture
 {
     explicit GameFixture(std::shared_ptr<RandomSource> random = std::make_shared<MixingRandomSource>(7),
-                         const std::function<void(TavolaSeams &)> &adjust = {})
+                         const std::function<void(ClassroomSettings &)> &adjust = {})
     {
-        TavolaSeams seams;
-        seams.random = std::move(random);
-        seams.recordFolder = [this] { return folder.path(); };
-        seams.endProgram = [this] { ++endCalls; };
+        TavolaServices services;
+        services.random = std::move(random);
+        services.endProgram = [this] { ++endCalls; };
+        ClassroomSettings settings;
+        settings.recordFolder = folder.path();
         if (adjust)
-            adjust(seams);
-        window = std::make_unique<Tavola>(std::move(seams));
+            adjust(settings);
+        window = std::make_unique<Tavola>(std::move(services), std::move(settings));
         answerer = std::make_unique<DialogAnswerer>(window.get());
     }
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "record/RecordNames.h"
+
+#include <QString>
+
+// What the teacher decided for this machine or class (the configuration
+// file, the command line), as plain values built at start.
+struct ClassroomSettings
+{
+    QString recordFolder; // empty: the per-user data folder
+    // A folder the teacher chose: never created beyond its last part, so a
+    // share that is not mounted is reported instead of silently replaced by
+    // a local folder.
+    bool recordFolderChosen = false;
+    // A line in registro.csv for every game that ends through its end.
+    bool registerEnabled = false;
+    // How long a step over the record folder waits for other games; a
+    // folder that does not answer at all is given a little more.
+    int recordWaitMs = kRecordLockWaitMs;
+};
