@@ -1,28 +1,21 @@
+// The game itself: start, new game, information, end, each exercise, each
+// answer and the countdown. The window's own life is in TavolaLifetime.cpp.
 #include "app/Tavola.h"
 
 #include "exercise/ExerciseGenerator.h"
 #include "exercise/Gradient.h"
-#include "exercise/RandomSource.h"
 #include "play/Countdown.h"
 #include "play/Judge.h"
 #include "play/Numbers.h"
-#include "record/GameEnd.h"
 #include "ui/ExerciseDrawing.h"
-#include "ui/KeyPressFilter.h"
 #include "ui/Label.h"
 #include "ui/PictureButton.h"
-#include "ui/Pictures.h"
 #include "ui/Surface.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QLayout>
 #include <QLineEdit>
-#include <QPixmapCache>
 #include <QPointer>
-#include <QRandomGenerator>
 #include <QTimer>
 
 namespace {
@@ -57,133 +50,6 @@ QString aboutText()
 }
 
 } // namespace
-
-Tavola::Tavola(TavolaServices services, ClassroomSettings settings)
-    : m_services(std::move(services))
-    , m_records(std::move(settings))
-{
-    if (!m_services.dialogs)
-        m_services.dialogs = std::make_shared<QtDialogs>([this] { return shownOwner(); });
-    if (!m_services.random)
-        m_services.random = std::make_shared<MixingRandomSource>(QRandomGenerator::system()->generate64());
-    if (!m_services.endProgram)
-        m_services.endProgram = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
-
-    setObjectName(QStringLiteral("Tavola"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    // The client area has a fixed size: the window follows it and its menu bar.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-Tavola::~Tavola() = default;
-
-void Tavola::showTavola()
-{
-    if (m_ended)
-        return;
-    if (!m_loaded)
-        loadTavola();
-    if (m_ended)
-        return;
-    show();
-    raise();
-    activateWindow();
-    if (m_activatePending) {
-        m_activatePending = false;
-        Form_Activate();
-    }
-}
-
-void Tavola::loadTavola()
-{
-    m_controls = buildControls(*this);
-    setWindowTitle(QString::fromUtf8(windowSpec().caption));
-    setWindowIcon(pictureIcon(Picture::WindowIcon));
-    connectHandlers();
-    m_loaded = true;
-    m_activatePending = true;
-    m_judged = false;
-    // Before any handler moves it, the focus rests on the first control in
-    // tab order that can take it.
-    m_controls.cmdExit->setFocus();
-    Form_Load();
-}
-
-void Tavola::unloadTavola()
-{
-    if (!m_loaded)
-        return;
-    m_loaded = false;
-    m_controls.Timer1->stop();
-    hide();
-    // The handler that asked for the unload may still be running inside one
-    // of these objects: detach them now, delete them once it has returned.
-    QWidget *surface = takeCentralWidget();
-    QWidget *bar = menuWidget();
-    setMenuWidget(nullptr);
-    for (QWidget *old : {surface, bar}) {
-        if (!old)
-            continue;
-        old->hide();
-        old->setParent(nullptr);
-        old->deleteLater();
-    }
-    m_controls = {};
-    // The style caches a rendering of every dialog button and icon it
-    // draws, keyed in ways that rarely repeat across games; a new game
-    // starts with a clean cache so memory stays flat however long a
-    // classroom keeps the program open.
-    QPixmapCache::clear();
-}
-
-void Tavola::connectHandlers()
-{
-    const Controls &c = m_controls;
-    connect(c.cmdNext, &QAbstractButton::clicked, this, [this] { cmdNext_Click(); });
-    connect(c.cmdExit, &QAbstractButton::clicked, this, [this] { cmdExit_Click(); });
-    connect(c.Next, &QAction::triggered, this, [this] { Next_Click(); });
-    connect(c.Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
-    c.cmdNext->setDefault(true);
-    new KeyPressFilter(c.txtAnswer, [this](std::int16_t &keyCode) { txtAnswer_KeyPress(keyCode); }, c.cmdNext);
-    new KeyPressFilter(c.txtAnswer1, [this](std::int16_t &keyCode) { txtAnswer1_KeyPress(keyCode); }, c.cmdNext);
-    m_menuFocus.watchMenu();
-}
-
-void Tavola::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
-}
-
-void Tavola::closeEvent(QCloseEvent *event)
-{
-    // The program never ends in the middle of a save: the close box waits
-    // until it is done.
-    if (m_waitingOnDisk) {
-        event->ignore();
-        return;
-    }
-    // The close box ends the game without the end-of-game steps: nothing
-    // is saved.
-    event->accept();
-    endProgram();
-}
-
-void Tavola::endProgram()
-{
-    if (m_ended)
-        return;
-    m_ended = true;
-    if (m_controls.Timer1)
-        m_controls.Timer1->stop();
-    // A tick may end the game under another handler's dialog: close it so
-    // that handler returns, sees m_ended and goes no further.
-    m_services.dialogs->closeAll();
-    hide();
-    m_services.endProgram();
-}
 
 // ---- Game flow ----------------------------------------------------------
 
