@@ -107,7 +107,7 @@ ReadRecord readRecord(const RecordFolder &folder)
         if (head.error == EISDIR && !record.failure)
             record.failure = QStringLiteral("il file %1 è una cartella").arg(shown(folder.file(names[i])));
         else if (!recordio::holdsNoRecord(head.error) && !record.failure)
-            record.failure = QStringLiteral("il file %1 non si può leggere (%2)")
+            record.failure = QStringLiteral("file %1: %2")
                                  .arg(shown(folder.file(names[i])), recordio::reason(head.error));
         *texts[i] = decoded(head);
     }
@@ -167,7 +167,7 @@ SaveOutcome saveRecordIfBetter(const RecordFolder &folder, const QString &score,
         outcome.failure = saveFailure(QStringLiteral("un salvataggio precedente non si è potuto completare: %1.").arg(*why));
     } else if (const ReadRecord onDisk = readRecord(folder); onDisk.failure) {
         // Never taken as "no record": any score would then beat it.
-        outcome.failure = saveFailure(QStringLiteral("il record attuale non si può leggere: %1.").arg(*onDisk.failure));
+        outcome.failure = saveFailure(QStringLiteral("il record attuale non si può leggere (%1).").arg(*onDisk.failure));
     } else if (outcome.onDisk = onDisk.text; !beats(onDisk.text)) {
         outcome.kind = SaveOutcome::Kind::Beaten;
     } else if (auto error = writePair(folder, score, name)) {
