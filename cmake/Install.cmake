@@ -1,10 +1,12 @@
-# Desktop integration and the Debian package.
+# Every install rule, desktop integration and the Debian package.
 #
 # `cmake --install` puts the program, its menu entry, its AppStream
 # metainfo and its icon where a freedesktop.org desktop looks for them;
 # `cpack` (from the build folder) turns the same tree into a .deb.
 
 set(TARVIMONDA_APP_ID "org.example.tarvimonda")
+
+install(TARGETS tarvimonda RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TARVIMONDA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
