@@ -92,6 +92,8 @@ private Q_SLOTS:
         const QString user = top.filePath(QStringLiteral("user"));
         const QString first = top.filePath(QStringLiteral("xdg1"));
         const QString second = top.filePath(QStringLiteral("xdg2"));
+        const QByteArray sealedHome = qgetenv("XDG_CONFIG_HOME");
+        const QByteArray sealedDirs = qgetenv("XDG_CONFIG_DIRS");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(user));
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(first + u':' + second));
 
@@ -112,8 +114,8 @@ private Q_SLOTS:
         QVERIFY(!configuration.registerEnabled);
         QCOMPARE(configuration.recordFolder, std::optional<QString>(QDir::homePath() + QStringLiteral("/record")));
         QCOMPARE(configuration.recordFolderFrom, user + QStringLiteral("/tarvimonda/tarvimonda.conf"));
-        qunsetenv("XDG_CONFIG_HOME");
-        qunsetenv("XDG_CONFIG_DIRS");
+        qputenv("XDG_CONFIG_HOME", sealedHome);
+        qputenv("XDG_CONFIG_DIRS", sealedDirs);
     }
 
     void commandLine_data()
