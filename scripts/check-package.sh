@@ -127,7 +127,7 @@ for wrong in --record-folder --recordfolder -platform; do
     || fail "'tarvimonda $wrong' without a display gave status $status: $message"
   echo "    tarvimonda $wrong: $message"
 done
-MANWIDTH=80 man -P cat tarvimonda 2>/dev/null | grep -q 'gioco di allenamento' || fail "man tarvimonda does not show the Italian manual page"
+MANWIDTH=80 man -P cat tarvimonda 2>/dev/null | grep -q 'SINTASSI' || fail "man tarvimonda does not show the Italian manual page"
 [[ $(file -b /usr/bin/tarvimonda) == ELF* ]] || fail "/usr/bin/tarvimonda is not an ELF program"
 missing=$(ldd /usr/bin/tarvimonda | grep 'not found' || true)
 [ -z "$missing" ] || fail "/usr/bin/tarvimonda misses libraries: $missing"
