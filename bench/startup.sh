@@ -26,6 +26,8 @@ Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 export DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_DATA_HOME=$work/data
+# Sealed from this machine's configuration (/etc/xdg/tarvimonda, ~/.config).
+export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/config-dirs
 unset WAYLAND_DISPLAY
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 

@@ -1,10 +1,12 @@
-# Desktop integration and the Debian package.
+# Every install rule, desktop integration and the Debian package.
 #
 # `cmake --install` puts the program, its menu entry, its AppStream
 # metainfo and its icon where a freedesktop.org desktop looks for them;
 # `cpack` (from the build folder) turns the same tree into a .deb.
 
 set(TARVIMONDA_APP_ID "org.example.tarvimonda")
+
+install(TARGETS tarvimonda RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TARVIMONDA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -18,6 +20,26 @@ install(FILES ${PROJECT_SOURCE_DIR}/assets/pictures/window-icon.svg
 # A commented example of the classroom settings, for teachers to copy.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarvimonda.conf.example
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+# The teachers' manual, and the copyright in Debian's machine-readable form.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/manuale-insegnanti.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The manual page (Italian, section 6: a game) and the changelog, compressed
+# as Debian wants them: gzip -9, without a time stamp, so the same sources
+# always give the same package.
+find_program(GZIP gzip REQUIRED)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/tarvimonda.6.in ${PROJECT_BINARY_DIR}/packaging/tarvimonda.6 @ONLY)
+set(TV_MAN_PAGE ${PROJECT_BINARY_DIR}/packaging/tarvimonda.6.gz)
+set(TV_CHANGELOG ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+add_custom_command(OUTPUT ${TV_MAN_PAGE}
+  COMMAND ${GZIP} -9nc ${PROJECT_BINARY_DIR}/packaging/tarvimonda.6 > ${TV_MAN_PAGE}
+  DEPENDS ${PROJECT_BINARY_DIR}/packaging/tarvimonda.6 VERBATIM)
+add_custom_command(OUTPUT ${TV_CHANGELOG}
+  COMMAND ${GZIP} -9nc ${PROJECT_SOURCE_DIR}/packaging/changelog > ${TV_CHANGELOG}
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
+add_custom_target(tarvimonda_documents ALL DEPENDS ${TV_MAN_PAGE} ${TV_CHANGELOG})
+install(FILES ${TV_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${TV_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # ---- Debian package ---------------------------------------------------------
 
@@ -46,7 +68,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 # The fonts are not linked but needed at run time: the window asks for Arial
 # and Times New Roman and the program substitutes Liberation Sans and Serif.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+# Qt's own Italian texts (menus of the text boxes) are not linked either.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, qt6-translations-l10n")
 # No maintainer scripts: the menu database and the icon cache are refreshed
 # by the file triggers of desktop-file-utils and hicolor-icon-theme.
 

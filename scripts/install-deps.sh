@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
-          fonts-liberation2 libbenchmark-dev "$@")
+          fonts-liberation2 qt6-translations-l10n libbenchmark-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do

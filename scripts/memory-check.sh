@@ -15,6 +15,10 @@ max_growth=${MAX_GROWTH_KB:-3072}
 asan_build=${ASAN_BUILD:-build-asan}
 normal_build=${NORMAL_BUILD:-build}
 export QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='qt.qpa.*=false'
+# Sealed from this machine's configuration (/etc/xdg/tarvimonda, ~/.config).
+sealed=$(mktemp -d)
+trap 'rm -rf "$sealed"' EXIT
+export XDG_CONFIG_HOME=$sealed/home XDG_CONFIG_DIRS=$sealed/dirs
 
 echo "== LeakSanitizer: $games new games ($asan_build)"
 cmake -S . -B "$asan_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVIMONDA_SANITIZE=ON >/dev/null

@@ -1,64 +1,88 @@
 #include "app/CommandLine.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
+#include "app/Version.h"
+
 #include <QDir>
+
+#include <optional>
 
 namespace {
 
-const QCommandLineOption kHelp({QStringLiteral("h"), QStringLiteral("help")},
-                               QStringLiteral("Mostra questo aiuto ed esce."));
-const QCommandLineOption kVersion({QStringLiteral("v"), QStringLiteral("version")},
-                                  QStringLiteral("Mostra la versione ed esce."));
-const QCommandLineOption kRecordFolder(QStringLiteral("record-folder"),
-                                       QStringLiteral("Tiene il record nella cartella indicata invece di quella "
-                                                      "scelta dal file di configurazione o di quella personale."),
-                                       QStringLiteral("cartella"));
+const QString kHelp = QStringLiteral(
+    "Uso: tarvimonda [--record-folder CARTELLA]\n"
+    "     tarvimonda --help | --version\n"
+    "\n"
+    "Tarvimonda: un gioco per allenarsi a calcolare il valore di espressioni con i monomi.\n"
+    "\n"
+    "Opzioni:\n"
+    "  -h, --help                 mostra questo aiuto ed esce\n"
+    "  -v, --version              mostra la versione ed esce\n"
+    "  --record-folder CARTELLA   tiene il record e il registro nella CARTELLA indicata,\n"
+    "                             invece di quella del file di configurazione o di quella\n"
+    "                             personale (~/.local/share/tarvimonda)\n"
+    "\n"
+    "File di configurazione: tarvimonda/tarvimonda.conf, cercato prima in ~/.config\n"
+    "(XDG_CONFIG_HOME), poi in /etc/xdg (XDG_CONFIG_DIRS). Due sezioni:\n"
+    "  [Record]\n"
+    "  Folder=/var/lib/tarvimonda   una cartella comune: un record per tutta la classe\n"
+    "  [Register]\n"
+    "  Enabled=true                 ogni partita finita aggiunge una riga a registro.csv\n"
+    "\n"
+    "Accetta anche le opzioni di Qt, per esempio -platform xcb.\n"
+    "Manuale: man tarvimonda e /usr/share/doc/tarvimonda/manuale-insegnanti.md\n");
 
-void describe(QCommandLineParser &parser)
+// The toolkit's own options, which QApplication reads and removes: those
+// that take the next argument as their value, then those that stand alone.
+const QStringList kToolkitWithValue{
+    QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
+    QStringLiteral("plugin"),   QStringLiteral("qwindowgeometry"),    QStringLiteral("qwindowicon"),
+    QStringLiteral("qwindowtitle"), QStringLiteral("display"),        QStringLiteral("geometry"),
+    QStringLiteral("title"),    QStringLiteral("name"),               QStringLiteral("icon"),
+    QStringLiteral("session"),  QStringLiteral("style"),              QStringLiteral("stylesheet")};
+const QStringList kToolkitAlone{QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
+                                QStringLiteral("dograb"),  QStringLiteral("sync"),        QStringLiteral("testability"),
+                                QStringLiteral("qmljsdebugger")};
+
+CommandLine error(const QString &message)
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "Tarvimonda: un gioco per allenarsi a calcolare il valore di espressioni con i monomi.\n"
-        "Il record si può condividere fra più utenti con la chiave Folder del gruppo [Record]\n"
-        "nel file tarvimonda/tarvimonda.conf (in ~/.config o in /etc/xdg)."));
-    parser.addOptions({kHelp, kVersion, kRecordFolder});
+    return {CommandLine::Action::Error, {}, {},
+            QStringLiteral("tarvimonda: %1 (per l'aiuto: tarvimonda --help)\n").arg(message)};
 }
 
 } // namespace
 
-bool wantsTextOnly(const QStringList &arguments)
-{
-    QCommandLineParser parser;
-    describe(parser);
-    parser.parse(arguments); // unknown options (the toolkit's own) do not matter here
-    return parser.isSet(kHelp) || parser.isSet(kVersion);
-}
-
 CommandLine parseCommandLine(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    describe(parser);
     CommandLine line;
-    const bool parsed = parser.parse(arguments);
-    if (parser.isSet(kHelp)) {
-        line.action = CommandLine::Action::Help;
-        line.text = parser.helpText();
-    } else if (parser.isSet(kVersion)) {
-        line.action = CommandLine::Action::Version;
-        line.text = QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
-                                                  QCoreApplication::applicationVersion());
-    } else if (!parsed || !parser.positionalArguments().isEmpty()) {
-        line.action = CommandLine::Action::Error;
-        line.text = (parsed ? QStringLiteral("Argomento non previsto: %1").arg(parser.positionalArguments().join(u' '))
-                            : parser.errorText())
-                    + QStringLiteral("\nPer l'aiuto: tarvimonda --help\n");
-    } else if (parser.isSet(kRecordFolder)) {
-        line.recordFolder = parser.value(kRecordFolder);
-        if (line.recordFolder.isEmpty()) {
-            line.action = CommandLine::Action::Error;
-            line.text = QStringLiteral("--record-folder vuole il nome di una cartella.\n");
-        } else {
-            line.recordFolder = QDir::cleanPath(QDir::current().absoluteFilePath(line.recordFolder));
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == u"-h" || argument == u"--help")
+            return {CommandLine::Action::Help, {}, {}, kHelp};
+        if (argument == u"-v" || argument == u"--version")
+            return {CommandLine::Action::Version, {}, {}, QStringLiteral("tarvimonda " TARVIMONDA_VERSION "\n")};
+        if (!argument.startsWith(u'-') || argument == u"-")
+            return error(QStringLiteral("argomento non previsto: «%1»").arg(argument));
+
+        // One dash or two, and an optional "=value", for ours and Qt's alike.
+        const QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1).section(u'=', 0, 0);
+        const qsizetype equals = argument.indexOf(u'=');
+        std::optional<QString> value;
+        if (equals >= 0)
+            value = argument.mid(equals + 1);
+        const bool ours = name == u"record-folder";
+        if (ours || kToolkitWithValue.contains(name)) {
+            // "--record-folder --help" lacks its folder; "=-x" or "./-x"
+            // name a folder that starts with a dash.
+            if (!value && i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-'))
+                value = arguments[++i];
+            if (!value || value->isEmpty())
+                return error(QStringLiteral("manca il valore dopo «%1»").arg(argument));
+            if (ours)
+                line.recordFolder = QDir::cleanPath(QDir::current().absoluteFilePath(*value));
+            else if (name == u"platform")
+                line.platform = *value;
+        } else if (!kToolkitAlone.contains(name)) {
+            return error(QStringLiteral("opzione sconosciuta: «%1»").arg(argument));
         }
     }
     return line;

@@ -5,16 +5,17 @@
 
 // What the command line asks for:
 //   tarvimonda [--record-folder CARTELLA] | --help | --version
+// next to the toolkit's own options (-platform, -style ...), which are
+// let through for QApplication.
 struct CommandLine
 {
     enum class Action { Play, Help, Version, Error };
     Action action = Action::Play;
     QString recordFolder; // empty: not given
-    QString text;         // the help, the version or the error, to print
+    QString platform;     // the toolkit's -platform, empty: not given
+    QString text;         // the help, the version or the one-line error, to print
 };
 
-// arguments as QCoreApplication::arguments() gives them, program first.
+// arguments as the program got them, program first. Needs no
+// QCoreApplication, so a wrong option is told before any display is opened.
 CommandLine parseCommandLine(const QStringList &arguments);
-
-// True when the arguments ask only for text to print: no display is needed.
-bool wantsTextOnly(const QStringList &arguments);

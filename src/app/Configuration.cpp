@@ -27,24 +27,58 @@ QString resolved(const QString &value, const QString &file)
     return QDir::cleanPath(QFileInfo(file).dir().absoluteFilePath(value));
 }
 
+bool is(const QString &text, const char *word) { return text.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0; }
+
+std::optional<bool> yesOrNo(const QString &value)
+{
+    static const QStringList yes{QStringLiteral("true"), QStringLiteral("yes"), QStringLiteral("on"),
+                                 QStringLiteral("1"), QStringLiteral("sì"), QStringLiteral("si")};
+    static const QStringList no{QStringLiteral("false"), QStringLiteral("no"), QStringLiteral("off"),
+                                QStringLiteral("0")};
+    if (yes.contains(value.toLower()))
+        return true;
+    if (no.contains(value.toLower()))
+        return false;
+    return std::nullopt;
+}
+
 } // namespace
 
-std::optional<QString> iniValue(const QByteArray &text, const QString &group, const QString &key)
+QList<IniEntry> iniEntries(const QByteArray &text)
 {
-    QString current;
-    std::optional<QString> value;
+    QList<IniEntry> entries;
+    QString section;
+    int number = 0;
     for (const QByteArray &raw : text.split('\n')) {
+        ++number;
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
             continue;
         if (line.startsWith(u'[') && line.endsWith(u']')) {
-            current = line.mid(1, line.size() - 2).trimmed();
+            section = line.mid(1, line.size() - 2).trimmed();
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
-        if (equals > 0 && current.compare(group, Qt::CaseInsensitive) == 0
-            && line.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0)
-            value = line.mid(equals + 1).trimmed(); // the last one in a file counts
+        if (equals <= 0)
+            continue;
+        IniEntry entry{section, line.left(equals).trimmed(), line.mid(equals + 1).trimmed(), number};
+        const bool opens = entry.value.startsWith(u'"');
+        const bool closes = entry.value.size() > 1 && entry.value.endsWith(u'"');
+        if (opens && closes)
+            entry.value = entry.value.mid(1, entry.value.size() - 2);
+        else
+            entry.badQuotes = opens || entry.value.endsWith(u'"');
+        entries.append(entry);
+    }
+    return entries;
+}
+
+std::optional<QString> iniValue(const QByteArray &text, const QString &section, const QString &key)
+{
+    std::optional<QString> value;
+    for (const IniEntry &entry : iniEntries(text)) {
+        if (entry.section.compare(section, Qt::CaseInsensitive) == 0 && entry.key.compare(key, Qt::CaseInsensitive) == 0)
+            value = entry.value; // the last one in a file counts
     }
     return value;
 }
@@ -59,21 +93,42 @@ Configuration readConfiguration(const QStringList &files)
     Configuration configuration;
     bool registerSet = false;
     for (const QString &file : files) {
-        const QByteArray text = contentOf(file);
-        if (!configuration.recordFolder) {
-            if (auto folder = iniValue(text, QStringLiteral("Record"), QStringLiteral("Folder"));
-                folder && !folder->isEmpty()) {
-                configuration.recordFolder = resolved(*folder, file);
-                configuration.recordFolderFrom = file;
+        std::optional<QString> folder;
+        std::optional<bool> enabled;
+        for (const IniEntry &entry : iniEntries(contentOf(file))) {
+            const auto problem = [&](const QString &what) {
+                configuration.problems << QStringLiteral("%1, riga %2: %3").arg(file).arg(entry.line).arg(what);
+            };
+            const bool record = is(entry.section, "Record");
+            const bool registerSection = is(entry.section, "Register");
+            if (!record && !registerSection)
+                continue; // another program's section, or a future one
+            if (entry.badQuotes) {
+                problem(QStringLiteral("le virgolette di «%1» non sono chiuse; la riga non vale.").arg(entry.value));
+            } else if (record && is(entry.key, "Folder")) {
+                if (entry.value.isEmpty())
+                    problem(QStringLiteral("Folder non indica alcuna cartella; la riga non vale."));
+                else
+                    folder = resolved(entry.value, file);
+            } else if (registerSection && is(entry.key, "Enabled")) {
+                if (const auto on = yesOrNo(entry.value))
+                    enabled = on;
+                else
+                    problem(QStringLiteral("Enabled=%1 non si capisce: si scrive Enabled=true oppure "
+                                           "Enabled=false; la riga non vale.")
+                                .arg(entry.value));
+            } else {
+                problem(QStringLiteral("la chiave «%1» non esiste nella sezione [%2]; la riga non vale.")
+                            .arg(entry.key, entry.section));
             }
         }
-        if (!registerSet) {
-            if (const auto enabled = iniValue(text, QStringLiteral("Register"), QStringLiteral("Enabled"))) {
-                registerSet = true;
-                static const QStringList yes{QStringLiteral("true"), QStringLiteral("yes"), QStringLiteral("on"),
-                                             QStringLiteral("1"), QStringLiteral("sì"), QStringLiteral("si")};
-                configuration.registerEnabled = yes.contains(enabled->toLower());
-            }
+        if (folder && !configuration.recordFolder) {
+            configuration.recordFolder = folder;
+            configuration.recordFolderFrom = file;
+        }
+        if (enabled && !registerSet) {
+            registerSet = true;
+            configuration.registerEnabled = *enabled;
         }
     }
     return configuration;

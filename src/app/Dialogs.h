@@ -6,6 +6,8 @@
 #include <functional>
 
 class QDialog;
+class QPoint;
+class QRect;
 class QWidget;
 
 // The modal dialogs the game opens. Every dialog is modal, shows plain text
@@ -27,6 +29,10 @@ public:
     // Closes every dialog still open, as when the program ends under it.
     virtual void closeAll() = 0;
 };
+
+// Where a dialog's frame goes: centred on its owner's frame, then moved
+// inside the screen's available area (when valid) where it would stick out.
+QPoint dialogPosition(const QRect &frame, const QRect &owner, const QRect &available);
 
 inline const QString kAppTitle = QStringLiteral("Tarvimonda");
 

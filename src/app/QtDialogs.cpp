@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <QPointer>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,15 +38,17 @@ private:
     QPointer<T> m_dialog;
 };
 
-// Runs the dialog centred on its owner, once it has its final size: a
-// message box sizes itself to its text only as it is shown.
+// Runs the dialog centred on its owner, once it has its final size (a
+// message box sizes itself to its text only as it is shown), and inside the
+// screen: an owner near the screen's edge must not push it off.
 int execCentred(QDialog *dialog)
 {
     if (QWidget *owner = dialog->parentWidget()) {
         dialog->show();
-        QRect frame = dialog->frameGeometry();
-        frame.moveCenter(owner->window()->frameGeometry().center());
-        dialog->move(frame.topLeft());
+        QWidget *window = owner->window();
+        const QScreen *screen = window->screen();
+        const QRect available = screen ? screen->availableGeometry() : QRect();
+        dialog->move(dialogPosition(dialog->frameGeometry(), window->frameGeometry(), available));
     }
     return dialog->exec();
 }
@@ -65,6 +70,21 @@ void makeBox(QMessageBox *box, const QString &text, const QString &title, Dialog
 }
 
 } // namespace
+
+QPoint dialogPosition(const QRect &frame, const QRect &owner, const QRect &available)
+{
+    QRect placed = frame;
+    placed.moveCenter(owner.center());
+    if (available.isValid()) {
+        // Left and top win over right and bottom: a dialog larger than the
+        // screen keeps its title bar and its first words in sight.
+        placed.moveRight(std::min(placed.right(), available.right()));
+        placed.moveBottom(std::min(placed.bottom(), available.bottom()));
+        placed.moveLeft(std::max(placed.left(), available.left()));
+        placed.moveTop(std::max(placed.top(), available.top()));
+    }
+    return placed.topLeft();
+}
 
 QtDialogs::QtDialogs(std::function<QWidget *()> owner, std::function<bool()> screenReaderOn)
     : m_owner(std::move(owner))

@@ -2,6 +2,8 @@
 #include "app/Configuration.h"
 #include "app/StartupTimes.h"
 #include "app/Tavola.h"
+#include "app/Translations.h"
+#include "app/Version.h"
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
 
@@ -21,6 +23,13 @@ QStringList argumentsOf(int argc, char *argv[])
 
 void print(std::FILE *stream, const QString &text) { std::fputs(text.toLocal8Bit().constData(), stream); }
 
+// Without any display the toolkit would abort with its own English words.
+bool displayReachable(const CommandLine &line)
+{
+    return !line.platform.isEmpty() || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+           || !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 // The record folder: the command line first, then the teacher's
 // configuration, then the per-user data folder.
 ClassroomSettings settingsFrom(const CommandLine &line, const Configuration &configuration)
@@ -38,23 +47,27 @@ ClassroomSettings settingsFrom(const CommandLine &line, const Configuration &con
 
 int main(int argc, char *argv[])
 {
+    // Read before QApplication exists: a wrong option is told in one line,
+    // with or without a display.
+    const CommandLine line = parseCommandLine(argumentsOf(argc, argv));
+    switch (line.action) {
+    case CommandLine::Action::Help:
+    case CommandLine::Action::Version: print(stdout, line.text); return 0;
+    case CommandLine::Action::Error: print(stderr, line.text); return 2;
+    case CommandLine::Action::Play: break;
+    }
+    if (!displayReachable(line)) {
+        print(stderr, QStringLiteral("tarvimonda: non trovo lo schermo (DISPLAY non è impostata): "
+                                     "avviare il gioco da una sessione grafica.\n"));
+        return 1;
+    }
+
     QCoreApplication::setApplicationName(QStringLiteral("tarvimonda"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIMONDA_VERSION));
-
-    // --help and --version answer without a display.
-    if (wantsTextOnly(argumentsOf(argc, argv))) {
-        const QCoreApplication core(argc, argv);
-        print(stdout, parseCommandLine(QCoreApplication::arguments()).text);
-        return 0;
-    }
-
     QApplication app(argc, argv);
-    // The toolkit's own options (-platform, -style ...) are gone by now.
-    const CommandLine line = parseCommandLine(QApplication::arguments());
-    if (line.action == CommandLine::Action::Error) {
-        print(stderr, line.text);
-        return 2;
-    }
+    if (!installQtItalian(app))
+        print(stderr, QStringLiteral("tarvimonda: mancano le traduzioni italiane di Qt (pacchetto "
+                                     "qt6-translations-l10n): alcuni menu saranno in inglese.\n"));
     QApplication::setWindowIcon(pictureIcon(Picture::WindowIcon));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tarvimonda"));
@@ -63,7 +76,15 @@ int main(int argc, char *argv[])
     installFontSubstitutes();
     reportStartupTimesWhenAsked();
 
-    Tavola tavola({}, settingsFrom(line, readConfiguration()));
+    const Configuration configuration = readConfiguration();
+    if (!configuration.problems.isEmpty()) {
+        // The teacher who tries the game sees it, and so does whoever runs
+        // it from a terminal.
+        const QString text = QStringLiteral("Nel file di configurazione:\n") + configuration.problems.join(u'\n');
+        print(stderr, QStringLiteral("tarvimonda: %1\n").arg(text));
+        QtDialogs().messageBox(text, kAppTitle, Dialogs::Icon::Warning);
+    }
+    Tavola tavola({}, settingsFrom(line, configuration));
     tavola.showTavola();
     return QApplication::exec();
 }

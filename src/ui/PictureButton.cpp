@@ -2,8 +2,6 @@
 
 #include <QKeyEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 PictureButton::PictureButton(QWidget *parent)
     : QAbstractButton(parent)
@@ -97,11 +95,12 @@ void PictureButton::paintEvent(QPaintEvent *)
     }
     painter.drawText(captionRect, Qt::AlignCenter | Qt::TextShowMnemonic, text());
 
+    // The focus mark is drawn whenever the button has the focus, not only
+    // after Tab was pressed once, as styles do: a pupil on the keyboard must
+    // see from the first exercise where Enter goes.
     if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = captionRect.adjusted(-2, -1, 2, 1);
-        option.backgroundColor = m_backColour;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(captionRect.adjusted(-2, -1, 1, 0));
     }
 }

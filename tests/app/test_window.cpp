@@ -217,6 +217,19 @@ private Q_SLOTS:
         QTRY_COMPARE(nextClicks.count(), 2);
     }
 
+    // Before any Tab: styles draw a focus frame only after one.
+    void theFocusedButtonShowsItsMarkAtOnce()
+    {
+        GameFixture game;
+        game.start();
+        auto *cmdExit = game.find<PictureButton>("cmdExit");
+        QVERIFY(!cmdExit->hasFocus());
+        const QImage plain = cmdExit->grab().toImage();
+        cmdExit->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(cmdExit->hasFocus());
+        QVERIFY(cmdExit->grab().toImage() != plain);
+    }
+
     void menuTreeAsDesigned()
     {
         GameFixture game;
