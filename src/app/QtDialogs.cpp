@@ -56,7 +56,7 @@ int execCentred(QDialog *dialog)
 void makeBox(QMessageBox *box, const QString &text, const QString &title, Dialogs::Icon icon)
 {
     box->setAttribute(Qt::WA_DeleteOnClose, false);
-    box->setObjectName(QStringLiteral("messageBox"));
+    box->setObjectName(QLatin1String(kMessageBoxName));
     box->setWindowModality(Qt::ApplicationModal);
     box->setWindowTitle(title);
     box->setTextFormat(Qt::PlainText);
@@ -116,7 +116,7 @@ int QtDialogs::run(QDialog *dialog)
 QString QtDialogs::inputBox(const QString &prompt, const QString &title)
 {
     OwnedDialog<QInputDialog> dialog(owner());
-    dialog->setObjectName(QStringLiteral("inputBox"));
+    dialog->setObjectName(QLatin1String(kInputBoxName));
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->setWindowTitle(title);
     dialog->setLabelText(prompt);

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScreen>
 #include <QVBoxLayout>
 
 WaitNotice::WaitNotice(const QString &text, QWidget *owner)
@@ -25,6 +26,13 @@ WaitNotice::WaitNotice(const QString &text, QWidget *owner)
     layout->addWidget(bar);
     setModal(false);
     show();
+    // Centred on the window, and inside the screen however the window was
+    // moved, as every dialog of the game.
+    if (owner) {
+        QWidget *window = owner->window();
+        const QScreen *screen = window->screen();
+        move(dialogPosition(frameGeometry(), window->frameGeometry(), screen ? screen->availableGeometry() : QRect()));
+    }
     raise();
     activateWindow();
 }

@@ -10,9 +10,6 @@
 #include <map>
 #include <set>
 
-// The pictures live in a static library: register them before first use.
-static void registerPictures() { Q_INIT_RESOURCE(pictures); }
-
 namespace {
 
 const char *resourceOf(Picture picture)
@@ -46,8 +43,6 @@ namespace {
 
 QPixmap render(Picture picture, QSize pixels)
 {
-    static const bool registered = (registerPictures(), true);
-    Q_UNUSED(registered);
     const char *resource = resourceOf(picture);
     if (!resource)
         return {};
