@@ -19,3 +19,10 @@ struct ClassroomSettings
     // folder that does not answer at all is given a little more.
     int recordWaitMs = kRecordLockWaitMs;
 };
+
+struct CommandLine;
+struct Configuration;
+
+// The record folder: the command line first, then the teacher's
+// configuration, then the per-user data folder.
+ClassroomSettings classroomSettings(const CommandLine &line, const Configuration &configuration);

@@ -30,19 +30,6 @@ bool displayReachable(const CommandLine &line)
            || !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-// The record folder: the command line first, then the teacher's
-// configuration, then the per-user data folder.
-ClassroomSettings settingsFrom(const CommandLine &line, const Configuration &configuration)
-{
-    ClassroomSettings settings;
-    settings.registerEnabled = configuration.registerEnabled;
-    settings.recordFolder = line.recordFolder;
-    if (settings.recordFolder.isEmpty())
-        settings.recordFolder = configuration.recordFolder.value_or(QString());
-    settings.recordFolderChosen = !settings.recordFolder.isEmpty();
-    return settings;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -84,7 +71,7 @@ int main(int argc, char *argv[])
         print(stderr, QStringLiteral("tarvimonda: %1\n").arg(text));
         QtDialogs().messageBox(text, kAppTitle, Dialogs::Icon::Warning);
     }
-    Tavola tavola({}, settingsFrom(line, configuration));
+    Tavola tavola({}, classroomSettings(line, configuration));
     tavola.showTavola();
     return QApplication::exec();
 }

@@ -36,14 +36,17 @@ std::optional<QString> RecordFolder::unusable() const
 {
     // The folder itself may be a link the teacher made; what it leads to
     // must be a folder.
+    // Without the trailing '/': a file there is "not a folder", not an
+    // unreachable path.
+    const QByteArray path = QFile::encodeName(m_path.size() > 1 ? m_path.chopped(1) : m_path);
     struct stat info {};
     QString why;
-    if (::stat(QFile::encodeName(m_path).constData(), &info) != 0)
+    if (::stat(path.constData(), &info) != 0)
         why = errno == ENOENT ? QStringLiteral("la cartella non esiste e non si può creare")
                               : QStringLiteral("la cartella non si può raggiungere (%1)").arg(recordio::reason(errno));
     else if (!S_ISDIR(info.st_mode))
         why = QStringLiteral("non è una cartella");
-    else if (::access(QFile::encodeName(m_path).constData(), W_OK | X_OK) != 0)
+    else if (::access(path.constData(), W_OK | X_OK) != 0)
         why = QStringLiteral("non si può scrivere (%1)").arg(recordio::reason(errno));
     else
         return std::nullopt;

@@ -251,17 +251,25 @@ private Q_SLOTS:
         QCOMPARE(game.endCalls, 1);
     }
 
+    void recordSetMeanwhileIsToldNotOverwritten_data()
+    {
+        QTest::addColumn<QByteArray>("meanwhile");
+        QTest::newRow("better") << QByteArray("5");
+        QTest::newRow("as good: a tie is no new record") << QByteArray("3");
+    }
     void recordSetMeanwhileIsToldNotOverwritten()
     {
         // Another game on the same folder ended while this one was played.
+        QFETCH(QByteArray, meanwhile);
         GameFixture game;
         game.start(QStringLiteral("Aldo"));
-        game.writeRecord("5\r\n", "Bea\r\n");
+        game.writeRecord(meanwhile + "\r\n", "Bea\r\n");
         game.find<Label>("lblScore")->setCaption("3");
         game.answerer->press("OK");
         game.window->cmdExit_Click();
-        QCOMPARE(game.answerer->seen.last().text, QStringLiteral("Nel frattempo Bea ha stabilito il record con 5 punti."));
-        QCOMPARE(game.readFile("esprle.txt"), QByteArray("5\r\n"));
+        QCOMPARE(game.answerer->seen.last().text,
+                 QStringLiteral("Nel frattempo Bea ha stabilito il record con %1 punti.").arg(QString::fromLatin1(meanwhile)));
+        QCOMPARE(game.readFile("esprle.txt"), meanwhile + "\r\n");
         QCOMPARE(game.readFile("nesprle.txt"), QByteArray("Bea\r\n"));
         QCOMPARE(game.endCalls, 1);
     }
@@ -325,9 +333,15 @@ private Q_SLOTS:
         GameFixture game(std::make_shared<MixingRandomSource>(7), [&](ClassroomSettings &settings) {
             settings.recordFolder = notAFolder;
             settings.recordFolderChosen = true;
+            settings.registerEnabled = true;
         });
-        game.answerer->type("Luca").press("OK").press("OK");
+        // The warning read slowly: the clock starts only after it.
+        game.answerer->type("Luca").press("OK").then([](QWidget *warning) {
+            QTest::qWait(1100);
+            DialogAnswerer::clickButton(warning, "OK");
+        });
         game.window->showTavola();
+        QCOMPARE(game.caption("lblconto"), QStringLiteral("00:15:00"));
         QCOMPARE(game.answerer->seen.size(), 3);
         const auto &warning = game.answerer->seen.last();
         QCOMPARE(warning.icon, QMessageBox::Warning);
@@ -338,6 +352,11 @@ private Q_SLOTS:
         QVERIFY(!game.caption("lblNum1").isEmpty());
         QVERIFY(game.find<QTimer>("Timer1")->isActive());
         QCOMPARE(QDir(game.folder.path()).entryList(QDir::Files), QStringList());
+        // The register is told the same cause as the record.
+        game.answerer->press("OK").press("OK");
+        game.window->cmdExit_Click();
+        QVERIFY2(game.answerer->seen.last().text.endsWith(QStringLiteral(": non è una cartella.")),
+                 qPrintable(game.answerer->seen.last().text));
     }
 
     void registerGetsALineForEveryGameThatEnds()

@@ -1,5 +1,6 @@
 // What the program is started with: the command line and the teacher's
 // configuration file, and the real program answering --help with no display.
+#include "app/ClassroomSettings.h"
 #include "app/CommandLine.h"
 #include "app/Configuration.h"
 #include "app/Translations.h"
@@ -109,6 +110,12 @@ private Q_SLOTS:
         QVERIFY(!configuration.registerEnabled);
         QCOMPARE(configuration.recordFolder, std::optional<QString>(QDir::homePath() + QStringLiteral("/record")));
         QCOMPARE(configuration.recordFolderFrom, user + QStringLiteral("/tarvimonda/tarvimonda.conf"));
+        // The command line wins over every file; without it, a file's folder
+        // is a chosen one.
+        const ClassroomSettings chosen = classroomSettings(parseCommandLine({QStringLiteral("tarvimonda")}), configuration);
+        QVERIFY(chosen.recordFolderChosen && chosen.recordFolder == *configuration.recordFolder);
+        const CommandLine line = parseCommandLine({QStringLiteral("tarvimonda"), QStringLiteral("--record-folder=/srv/x")});
+        QCOMPARE(classroomSettings(line, configuration).recordFolder, QStringLiteral("/srv/x"));
         qputenv("XDG_CONFIG_HOME", sealedHome);
         qputenv("XDG_CONFIG_DIRS", sealedDirs);
     }

@@ -78,24 +78,12 @@ int asUser(uid_t uid, gid_t gid, mode_t umask, const std::function<int()> &body)
 
 } // namespace
 
-class TestClassRecord : public QObject
+class TestClassRecord : public QObject, RecordFolderFixture
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<TempRecordFolder> m_folder;
-    QString m_dir;
-
-    QString score() const { return m_dir + kScoreFileName; }
-    QString name() const { return m_dir + kNameFileName; }
-
 private Q_SLOTS:
-    void init()
-    {
-        m_folder = std::make_unique<TempRecordFolder>();
-        QVERIFY(m_folder->isValid());
-        m_dir = m_folder->path;
-    }
+    void init() { renewFolder(); }
     void cleanup() { m_folder.reset(); }
 
     void thirtyGamesEndingAtOnceKeepTheBest()
@@ -309,6 +297,11 @@ private Q_SLOTS:
                 return !failure ? 0 : failure->contains(QStringLiteral("non si può leggere")) ? 3 : 4;
             });
         };
+        // A chosen folder a pupil may not write is said at start, as that pupil.
+        QCOMPARE(asUser(kAnna, kClass, 022, [&] {
+                     return int(!RecordFolder(m_folder->temporary.path(), RecordFolder::Origin::Chosen).problem());
+                 }),
+                 0);
         QCOMPARE(beaLocksUp(0600), 0);
         QCOMPARE(annaSaves(), 3);
         QCOMPARE(bytesOf(name()), QByteArray("Bea\r\n"));

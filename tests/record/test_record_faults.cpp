@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <functional>
 #include <optional>
+#include <set>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -43,8 +44,16 @@ bool g_killAfterRename = false;
 int g_renames = 0;
 } // namespace
 
+// Armed, a file renamed into place before it was synced ends the child
+// with kUnsynced: a power cut could then leave an empty record.
+bool g_checkSynced = false;
+std::set<QByteArray> g_synced;
+constexpr int kUnsynced = 78;
+
 extern "C" int rename(const char *from, const char *to) noexcept
 {
+    if (g_checkSynced && !g_synced.count(QByteArray(from)))
+        ::_exit(kUnsynced);
     const bool trap = g_killAtRename != 0 && ++g_renames == g_killAtRename;
     if (trap && !g_killAfterRename)
         ::kill(::getpid(), SIGKILL);
@@ -105,6 +114,9 @@ extern "C" int fsync(int fd)
 
 extern "C" int fdatasync(int fd)
 {
+    char path[4096] = {};
+    if (g_checkSynced && ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path - 1) > 0)
+        g_synced.insert(QByteArray(path));
     if (failsHere(fd))
         return errno = EIO, -1;
     return static_cast<int>(::syscall(SYS_fdatasync, fd));
@@ -202,34 +214,17 @@ const QStringList kRecordFiles{QString::fromLatin1(kScoreFileName), QString::fro
 
 } // namespace
 
-class TestRecordFaults : public QObject
+class TestRecordFaults : public QObject, RecordFolderFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempRecordFolder> m_folder;
-    QString m_dir; // the record folder, one trailing '/'
 
-    QString score() const { return m_dir + kScoreFileName; }
-    QString name() const { return m_dir + kNameFileName; }
-    void storeOldRecord()
-    {
-        writeBytes(score(), kOldScore);
-        writeBytes(name(), kOldName);
-    }
-    void verifyOldRecordKept()
-    {
-        QCOMPARE(bytesOf(score()), kOldScore);
-        QCOMPARE(bytesOf(name()), kOldName);
-    }
+    void storeOldRecord() { storeRecord(kOldScore, kOldName); }
+    void verifyOldRecordKept() { verifyRecordKept(kOldScore, kOldName); }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_folder = std::make_unique<TempRecordFolder>();
-        QVERIFY(m_folder->isValid());
-        m_dir = m_folder->path;
-    }
+    void init() { renewFolder(); }
     void cleanup() { m_folder.reset(); }
 
     // --- the program killed during a save ---
@@ -262,9 +257,11 @@ private Q_SLOTS:
             g_renames = 0;
             g_killAtRename = renameCall;
             g_killAfterRename = afterRename;
+            g_checkSynced = true;
             saveRecord(folder, QStringLiteral("12"), QStringLiteral("Luca"));
             ::_exit(kNotKilled);
         });
+        QVERIFY2(child.exitCode != kUnsynced, "a file went into place before it was on the disk");
         QVERIFY2(!child.exited, "the save finished without reaching the kill point");
         QCOMPARE(child.signal, SIGKILL);
 

@@ -50,35 +50,12 @@ private:
 
 } // namespace
 
-class TestRecordFiles : public QObject
+class TestRecordFiles : public QObject, RecordFolderFixture
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<TempRecordFolder> m_folder;
-    QString m_dir; // record folder of the current test, one trailing '/'
-
-    QString score() const { return m_dir + kScoreFileName; }
-    QString name() const { return m_dir + kNameFileName; }
-    void storeRecord(const QByteArray &scoreBytes, const QByteArray &nameBytes)
-    {
-        writeBytes(score(), scoreBytes);
-        writeBytes(name(), nameBytes);
-    }
-    // Nothing lost: both files still hold the record stored before.
-    void verifyRecordKept(const QByteArray &scoreBytes, const QByteArray &nameBytes)
-    {
-        QCOMPARE(bytesOf(score()), scoreBytes);
-        QCOMPARE(bytesOf(name()), nameBytes);
-    }
-
 private Q_SLOTS:
-    void init()
-    {
-        m_folder = std::make_unique<TempRecordFolder>();
-        QVERIFY(m_folder->isValid());
-        m_dir = m_folder->path;
-    }
+    void init() { renewFolder(); }
     void cleanup() { m_folder.reset(); }
 
     // --- where the files live ---
@@ -123,18 +100,24 @@ private Q_SLOTS:
     void prepareFolder_createsWithOneTrailingSlash_data()
     {
         QTest::addColumn<QString>("given");
-        QTest::newRow("no slash") << QStringLiteral("a/b");
-        QTest::newRow("one slash") << QStringLiteral("a/b/");
-        QTest::newRow("many slashes") << QStringLiteral("a/b///");
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("no slash") << QStringLiteral("a/b") << false;
+        QTest::newRow("one slash") << QStringLiteral("a/b/") << false;
+        QTest::newRow("many slashes") << QStringLiteral("a/b///") << false;
+        // A share that is not mounted is never made a local folder.
+        QTest::newRow("chosen: its last part only") << QStringLiteral("a/b") << true;
     }
     void prepareFolder_createsWithOneTrailingSlash()
     {
         QFETCH(QString, given);
-        const RecordFolder made(m_dir + given);
+        QFETCH(bool, chosen);
+        const RecordFolder made(m_dir + given, chosen ? RecordFolder::Origin::Chosen : RecordFolder::Origin::PerUser);
         made.make();
         const QString folder = made.path();
         QCOMPARE(folder, m_dir + QStringLiteral("a/b/"));
-        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(QFileInfo(folder).isDir(), !chosen);
+        QCOMPARE(saveRecord(made, QStringLiteral("8"), QStringLiteral("Luca"), 300).has_value(), chosen);
+        QCOMPARE(QFileInfo::exists(m_dir + QStringLiteral("a")), !chosen);
     }
 
     // --- start-up: prepare and load ---

@@ -1,6 +1,7 @@
 // The teacher's register: its exact lines, names that must stay data, many
 // games adding lines at once, and a register that cannot be written.
 #include "FileBytes.h"
+#include "record/RecordLock.h"
 #include "record/Register.h"
 
 #include <QProcess>
@@ -23,21 +24,15 @@ RegisterEntry entry(const QString &name, bool newRecord = false)
 
 } // namespace
 
-class TestRegister : public QObject
+class TestRegister : public QObject, RecordFolderFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempRecordFolder> m_folder;
-    QString m_dir;
     QString registerPath() const { return m_dir + kRegisterFileName; }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_folder = std::make_unique<TempRecordFolder>();
-        m_dir = m_folder->path;
-    }
+    void init() { renewFolder(); }
     void cleanup() { m_folder.reset(); }
 
     void headerThenOneLineAGame()
@@ -58,6 +53,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("field");
         QTest::newRow("formula with ; and \"") << QStringLiteral("=SOMMA(1;2)\"x") << QByteArray("\"'=SOMMA(1;2)\"\"x\"");
+        QTest::newRow("semicolon alone") << QStringLiteral("Anna;Bea") << QByteArray("\"Anna;Bea\"");
         QTest::newRow("plus") << QStringLiteral("+39 333") << QByteArray("'+39 333");
         QTest::newRow("minus") << QStringLiteral("-2+3") << QByteArray("'-2+3");
         QTest::newRow("at") << QStringLiteral("@SOMMA") << QByteArray("'@SOMMA");
@@ -114,6 +110,7 @@ private Q_SLOTS:
         QTest::newRow("a link in its place") << QStringLiteral("link");
         QTest::newRow("a pipe in its place") << QStringLiteral("pipe");
         QTest::newRow("a full disk") << QStringLiteral("full");
+        QTest::newRow("the lock held by another game") << QStringLiteral("lock");
     }
     void registerThatCannotBeWritten()
     {
@@ -128,7 +125,11 @@ private Q_SLOTS:
             QCOMPARE(::mkfifo(path.constData(), 0666), 0);
         else
             QVERIFY(!appendToRegister(m_dir, entry(QStringLiteral("Anna"))));
-        const QByteArray before = obstacle == u"full" ? bytesOf(registerPath()) : QByteArray();
+        const bool kept = obstacle == u"full" || obstacle == u"lock";
+        const QByteArray before = kept ? bytesOf(registerPath()) : QByteArray();
+        RecordLock otherGame(m_dir);
+        if (obstacle == u"lock")
+            QCOMPARE(otherGame.acquire(0), RecordLock::Result::Held);
 
         // In a child, so the file-size limit binds only there.
         int channel[2];
@@ -139,7 +140,9 @@ private Q_SLOTS:
             const rlimit limit{static_cast<rlim_t>(before.size() + 10), static_cast<rlim_t>(before.size() + 10)};
             if (obstacle == u"full")
                 ::setrlimit(RLIMIT_FSIZE, &limit);
-            const QByteArray message = appendToRegister(m_dir, entry(QStringLiteral("Bea"))).value_or(QString()).toUtf8();
+            const auto failure = obstacle == u"lock" ? addToRegister(m_dir, entry(QStringLiteral("Bea")), 300)
+                                                     : appendToRegister(m_dir, entry(QStringLiteral("Bea")));
+            const QByteArray message = failure.value_or(QString()).toUtf8();
             (void)!::write(channel[1], message.constData(), static_cast<size_t>(message.size()));
             ::_exit(0);
         }
@@ -153,8 +156,8 @@ private Q_SLOTS:
                                     + registerPath()),
                  qPrintable(message));
         QVERIFY(!QFileInfo::exists(outside));
-        if (obstacle == u"full")
-            QCOMPARE(bytesOf(registerPath()), before); // no half line
+        if (kept)
+            QCOMPARE(bytesOf(registerPath()), before); // no line, not half a line
     }
 };
 

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTest>
 
+#include <memory>
+
 // Whole-file reads and writes for tests that check record files byte for byte.
 
 inline QByteArray bytesOf(const QString &path)
@@ -39,4 +41,33 @@ struct TempRecordFolder
 
     QTemporaryDir temporary;
     const QString path = temporary.path() + QStringLiteral("/rec/"); // one trailing '/'
+};
+
+// What every record test starts from: a fresh record folder, its two files'
+// paths, and the pair put in or checked byte for byte.
+class RecordFolderFixture
+{
+protected:
+    void renewFolder()
+    {
+        m_folder = std::make_unique<TempRecordFolder>();
+        QVERIFY(m_folder->isValid());
+        m_dir = m_folder->path;
+    }
+    QString score() const { return m_dir + QStringLiteral("esprle.txt"); }
+    QString name() const { return m_dir + QStringLiteral("nesprle.txt"); }
+    void storeRecord(const QByteArray &scoreBytes, const QByteArray &nameBytes)
+    {
+        writeBytes(score(), scoreBytes);
+        writeBytes(name(), nameBytes);
+    }
+    // Nothing lost: both files still hold the record stored before.
+    void verifyRecordKept(const QByteArray &scoreBytes, const QByteArray &nameBytes)
+    {
+        QCOMPARE(bytesOf(score()), scoreBytes);
+        QCOMPARE(bytesOf(name()), nameBytes);
+    }
+
+    std::unique_ptr<TempRecordFolder> m_folder;
+    QString m_dir; // the record folder of the current test, one trailing '/'
 };

@@ -1,0 +1,15 @@
+#include "app/ClassroomSettings.h"
+
+#include "app/CommandLine.h"
+#include "app/Configuration.h"
+
+ClassroomSettings classroomSettings(const CommandLine &line, const Configuration &configuration)
+{
+    ClassroomSettings settings;
+    settings.registerEnabled = configuration.registerEnabled;
+    settings.recordFolder = line.recordFolder;
+    if (settings.recordFolder.isEmpty())
+        settings.recordFolder = configuration.recordFolder.value_or(QString());
+    settings.recordFolderChosen = !settings.recordFolder.isEmpty();
+    return settings;
+}
