@@ -87,7 +87,7 @@ bool prepareRecordFiles(const RecordFolder &folder, int lockWaitMs, WorkGate *ga
 {
     bool ok = true;
     if (recordio::kindOf(folder.file(kPendingName)) != recordio::Kind::Missing) {
-        RecordLock lock(folder.path());
+        RecordLock lock(folder);
         ok = lock.acquire(lockWaitMs, [gate] { return gate && gate->isAbandoned(); }) == RecordLock::Result::Held
              && !finishPendingSave(folder); // a pending save kept is shown instead
     }
@@ -122,11 +122,13 @@ StartRecord startRecord(const RecordFolder &folder, int lockWaitMs, WorkGate *ga
     const auto abandoned = [gate] { return gate && gate->isAbandoned(); };
     folder.make();
     start.problem = folder.problem();
+    // A file that cannot be prepared is left to the save, which replaces
+    // what can be replaced and says what cannot.
     if (!start.problem && (!gate || gate->beginWriting()))
-        prepareRecordFiles(folder, lockWaitMs, gate);
+        (void)prepareRecordFiles(folder, lockWaitMs, gate);
     // Shared: starting games read side by side, but never while a save
     // writes. A folder that cannot hold the lock file is still read.
-    RecordLock lock(folder.path(), RecordLock::Mode::Shared);
+    RecordLock lock(folder, RecordLock::Mode::Shared);
     if (!start.problem)
         lock.acquire(lockWaitMs, abandoned);
     start.shown = loadRecord(folder);
@@ -151,7 +153,7 @@ SaveOutcome saveRecordIfBetter(const RecordFolder &folder, const QString &score,
     // Held only around the comparison and the two writes: two programs
     // saving at once can neither mix one's score with the other's name nor
     // overwrite a better record written a moment before.
-    RecordLock lock(folder.path());
+    RecordLock lock(folder);
     const auto abandoned = [gate] { return gate && gate->isAbandoned(); };
     if (const RecordLock::Result result = lock.acquire(lockWaitMs, abandoned); result != RecordLock::Result::Held) {
         outcome.failure = lockFailure(result, lock, folder);

@@ -29,10 +29,10 @@ bool stillAtPath(int fd, const QString &path)
 
 } // namespace
 
-RecordLock::RecordLock(const QString &folder, Mode mode)
-    : m_path(recordio::withOneSlash(folder) + QLatin1StringView(kRecordLockName))
+RecordLock::RecordLock(const RecordFolder &folder, Mode mode)
+    : m_path(folder.file(kRecordLockName))
     , m_mode(mode)
-    , m_fileMode(static_cast<int>(recordio::fileModeFor(folder)))
+    , m_fileMode(static_cast<int>(recordio::fileModeFor(folder.path())))
 {
 }
 
@@ -89,7 +89,7 @@ RecordLock::Attempt RecordLock::tryOnce()
     // removed file guards nothing, so it must still be the one at the path.
     if (!stillAtPath(file.fd.get(), m_path))
         return Attempt::Retry;
-    m_fd = file.fd.release();
+    m_fd = std::move(file.fd);
     return Attempt::Held;
 }
 
@@ -124,16 +124,15 @@ RecordLock::Result RecordLock::acquire(int waitMs, const std::function<bool()> &
 
 void RecordLock::release()
 {
-    if (m_fd < 0)
+    if (!m_fd.isOpen())
         return;
     // Removed while still held exclusively: a waiter that opened this file
     // finds it gone once it gets the lock, and starts again on a new one. A
     // reader removes it only when no other holder is left.
-    const bool alone = m_mode == Mode::Exclusive || ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
-    if (alone && stillAtPath(m_fd, m_path))
+    const bool alone = m_mode == Mode::Exclusive || ::flock(m_fd.get(), LOCK_EX | LOCK_NB) == 0;
+    if (alone && stillAtPath(m_fd.get(), m_path))
         recordio::removeEntry(m_path);
-    ::close(m_fd);
-    m_fd = -1;
+    m_fd.close();
 }
 
 QString RecordLock::failure() const

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "record/RecordFolder.h"
+#include "record/RecordIo.h"
+
 #include <QString>
 
 #include <functional>
@@ -20,7 +23,7 @@ public:
     enum class Mode { Exclusive, Shared };
     enum class Result { Held, Busy, Failed };
 
-    explicit RecordLock(const QString &folder, Mode mode = Mode::Exclusive);
+    explicit RecordLock(const RecordFolder &folder, Mode mode = Mode::Exclusive);
     ~RecordLock();
     RecordLock(const RecordLock &) = delete;
     RecordLock &operator=(const RecordLock &) = delete;
@@ -30,7 +33,7 @@ public:
     // be made or used; failure() says why and what the teacher can do.
     Result acquire(int waitMs, const std::function<bool()> &abandoned = {});
     void release();
-    bool isHeld() const { return m_fd >= 0; }
+    bool isHeld() const { return m_fd.isOpen(); }
     QString failure() const;
     const QString &path() const { return m_path; }
 
@@ -42,6 +45,6 @@ private:
     QString m_path;
     Mode m_mode;
     int m_fileMode;
-    int m_fd = -1;
+    recordio::Fd m_fd;
     int m_error = 0;
 };

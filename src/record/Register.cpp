@@ -108,7 +108,7 @@ std::optional<QString> addToRegister(const RecordFolder &folder, const RegisterE
 {
     if (const auto why = folder.unusable())
         return registerUnreachable(folder, *why);
-    RecordLock lock(folder.path());
+    RecordLock lock(folder);
     const RecordLock::Result held = lock.acquire(lockWaitMs, [gate] { return gate && gate->isAbandoned(); });
     if (held == RecordLock::Result::Busy)
         return registerUnreachable(folder, QStringLiteral("un'altra copia del programma tiene occupata la cartella"));

@@ -60,7 +60,7 @@ private Q_SLOTS:
 
     // --- where the files live ---
 
-    void defaultFolder_followsXdgDataHome_data()
+    void defaultFolderFollowsXdgDataHome_data()
     {
         QTest::addColumn<bool>("setXdg");
         QTest::addColumn<QByteArray>("xdgValue");
@@ -68,7 +68,7 @@ private Q_SLOTS:
         QTest::newRow("XDG_DATA_HOME empty") << true << QByteArray();
         QTest::newRow("XDG_DATA_HOME unset") << false << QByteArray();
     }
-    void defaultFolder_followsXdgDataHome()
+    void defaultFolderFollowsXdgDataHome()
     {
         QFETCH(bool, setXdg);
         QFETCH(QByteArray, xdgValue);
@@ -97,7 +97,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(folder).isDir());
     }
 
-    void prepareFolder_createsWithOneTrailingSlash_data()
+    void prepareFolderCreatesWithOneTrailingSlash_data()
     {
         QTest::addColumn<QString>("given");
         QTest::addColumn<bool>("chosen");
@@ -107,7 +107,7 @@ private Q_SLOTS:
         // A share that is not mounted is never made a local folder.
         QTest::newRow("chosen: its last part only") << QStringLiteral("a/b") << true;
     }
-    void prepareFolder_createsWithOneTrailingSlash()
+    void prepareFolderCreatesWithOneTrailingSlash()
     {
         QFETCH(QString, given);
         QFETCH(bool, chosen);
@@ -122,7 +122,7 @@ private Q_SLOTS:
 
     // --- start-up: prepare and load ---
 
-    void firstRun_createsBothFilesEmpty()
+    void firstRunCreatesBothFilesEmpty()
     {
         QVERIFY(prepareRecordFiles(m_dir));
         QVERIFY(QFileInfo(score()).isFile());
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(record.name, QString());
     }
 
-    void prepare_leavesExistingFilesUnchanged()
+    void prepareLeavesExistingFilesUnchanged()
     {
         storeRecord("7\r\n", "Anna\r\n");
         const QDateTime past = QDateTime::currentDateTime().addDays(-3);
@@ -154,7 +154,7 @@ private Q_SLOTS:
 
     // --- the save ---
 
-    void betterScore_rewritesBothFilesByteForByte()
+    void betterScoreRewritesBothFilesByteForByte()
     {
         storeRecord("7\r\n", "Anna\r\n");
         QVERIFY(prepareRecordFiles(m_dir));
@@ -174,7 +174,7 @@ private Q_SLOTS:
         QCOMPARE(after.name, QStringLiteral("Luca\r\n"));
     }
 
-    void save_intoMissingFolder_withEmptyName()
+    void saveIntoMissingFolderWithEmptyName()
     {
         m_dir += QStringLiteral("gone/again");
         QVERIFY(!saveRecord(m_dir, QStringLiteral("12"), QString()));
@@ -182,7 +182,7 @@ private Q_SLOTS:
         verifyRecordKept("12\r\n", "\r\n");
     }
 
-    void utf8Name_roundTrips()
+    void utf8NameRoundTrips()
     {
         const QString player = QStringLiteral("Zoë Lòpez 李 \U0001F600");
         QVERIFY(!saveRecord(m_dir, QStringLiteral("9"), player));
@@ -220,7 +220,7 @@ private Q_SLOTS:
 
     // --- files that are odd or hostile ---
 
-    void read_hugeFileIsBoundedAndQuick()
+    void readHugeFileIsBoundedAndQuick()
     {
         writeBytes(score(), "12\r\n");
         QFile file(score());
@@ -235,7 +235,7 @@ private Q_SLOTS:
         QVERIFY(text.startsWith(QStringLiteral("12\r\n")));
     }
 
-    void read_cutInsideUtf8StaysUtf8()
+    void readCutInsideUtf8StaysUtf8()
     {
         // The bound falls between the two bytes of an "ò".
         const QByteArray head(kMaxRecordBytes - 1, 'a');
@@ -243,7 +243,7 @@ private Q_SLOTS:
         QCOMPARE(Leggifiletxt(name()), QString::fromLatin1(head));
     }
 
-    void read_binaryBytesShowNoControls()
+    void readBinaryBytesShowNoControls()
     {
         QByteArray bytes;
         for (int i = 0; i < 256; ++i)
@@ -258,7 +258,7 @@ private Q_SLOTS:
         }
     }
 
-    void read_notAReadableFileGivesEmptyText()
+    void readNotAReadableFileGivesEmptyText()
     {
         QCOMPARE(Leggifiletxt(m_dir + QStringLiteral("missing.txt")), QString());
 
@@ -280,7 +280,7 @@ private Q_SLOTS:
         }
     }
 
-    void prepare_refusesFolderAndPipe()
+    void prepareRefusesFolderAndPipe()
     {
         QVERIFY(QDir().mkdir(score()));
         QVERIFY(!prepareRecordFiles(m_dir));
@@ -297,7 +297,7 @@ private Q_SLOTS:
 
     // --- failed saves: a plain message, nothing lost ---
 
-    void save_folderCannotBeCreated()
+    void saveFolderCannotBeCreated()
     {
         const QString blocker = m_dir + QStringLiteral("plain.txt");
         writeBytes(blocker, "keep me");
@@ -313,14 +313,14 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(blocker), QByteArray("keep me"));
     }
 
-    void save_recordFileIsFolder_data()
+    void saveRecordFileIsFolder_data()
     {
         QTest::addColumn<bool>("scoreIsFolder");
         QTest::newRow("score file is a folder") << true;
         // The score goes in first, so it must be put back.
         QTest::newRow("name file is a folder") << false;
     }
-    void save_recordFileIsFolder()
+    void saveRecordFileIsFolder()
     {
         QFETCH(bool, scoreIsFolder);
         const QString folderPath = scoreIsFolder ? score() : name();
@@ -338,7 +338,7 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(filePath), kept);
     }
 
-    void save_readOnlyFolder()
+    void saveReadOnlyFolder()
     {
         if (runningAsRoot())
             QSKIP("root ignores folder permissions");
@@ -353,7 +353,7 @@ private Q_SLOTS:
 
     // --- two programs at once ---
 
-    void save_waitsForHeldLockThenFails()
+    void saveWaitsForHeldLockThenFails()
     {
         storeRecord("7\r\n", "Anna\r\n");
         QLockFile other(m_dir + kRecordLockName);
@@ -373,7 +373,7 @@ private Q_SLOTS:
         verifyRecordKept("8\r\n", "Luca\r\n");
     }
 
-    void concurrentSaves_alwaysLeaveAMatchingPair()
+    void concurrentSavesAlwaysLeaveAMatchingPair()
     {
         // Writers save pairs "<n>" / "P<n>"; a checker that holds the lock,
         // as a saving program does, must never see a score with another's name.
