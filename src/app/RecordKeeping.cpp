@@ -49,11 +49,13 @@ WaitOptions RecordKeeping::waitOptions(const QString &notice, QWidget *owner) co
     return {notice, owner, m_settings.recordWaitMs + kSilentFolderGraceMs};
 }
 
+int RecordKeeping::waitLimitSeconds() const { return (m_settings.recordWaitMs + kSilentFolderGraceMs) / 1000; }
+
 QString RecordKeeping::notAnswering(const RecordFolder &folder) const
 {
     return QStringLiteral("la cartella %1 non ha risposto entro %2 secondi")
-        .arg(QDir::toNativeSeparators(folder.path()),
-             QString::number((m_settings.recordWaitMs + kSilentFolderGraceMs) / 1000));
+        .arg(QDir::toNativeSeparators(folder.path()))
+        .arg(waitLimitSeconds());
 }
 
 StartRecord RecordKeeping::readAtStart(const QString &winDir, QWidget *owner) const
@@ -66,7 +68,7 @@ StartRecord RecordKeeping::readAtStart(const QString &winDir, QWidget *owner) co
                     owner));
     if (record)
         return *record;
-    return {{}, at.problemWith(notAnswering(at))};
+    return {{}, at.problemWith(QStringLiteral("non ha risposto entro %1 secondi").arg(waitLimitSeconds()))};
 }
 
 GameEndOutcome RecordKeeping::finishGame(const QString &winDir, const Captions &captions, QWidget *owner) const

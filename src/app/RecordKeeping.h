@@ -48,6 +48,7 @@ private:
     RecordFolder folder(const QString &winDir) const;
     WaitOptions waitOptions(const QString &notice, QWidget *owner) const;
     QString notAnswering(const RecordFolder &folder) const;
+    int waitLimitSeconds() const;
 
     ClassroomSettings m_settings;
 };
