@@ -335,9 +335,11 @@ play wrong keypad
 next_exercise
 play right keypad
 
-echo "Exit with a new record"
+echo "Exit with a new record, while another game holds the record folder a moment"
+flock "$work/data/tarvimonda/record.lock" sleep 2 &
 set_mark
 keys alt+x
+wait_for "Sto salvando il record" "what the game waits for"
 wait_for "C A M P I O N E" "the record message"
 keys KP_Enter
 for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
