@@ -195,6 +195,27 @@ void BM_Floor_GradientFill(benchmark::State &state)
 }
 BENCHMARK(BM_Floor_GradientFill)->Unit(benchmark::kMicrosecond);
 
+// Runs one timed step a benchmark iteration, as the pupil drives it: what
+// prepare does untimed (through untimed()), then act, the events it posted,
+// and the repaint timed apart.
+template <class Prepare, class Act> void timeSteps(benchmark::State &state, Prepare prepare, Act act)
+{
+    RepaintTimer repaint(state);
+    for (auto _ : state) {
+        prepare();
+        act();
+        runEvents();
+        repaint.repaint();
+    }
+}
+template <class Work> void untimed(benchmark::State &state, Work work)
+{
+    state.PauseTiming();
+    work();
+    state.ResumeTiming();
+}
+const auto nothing = [] {};
+
 void BM_Floor_PushButtonClick(benchmark::State &state)
 {
     QWidget window;
@@ -204,12 +225,7 @@ void BM_Floor_PushButtonClick(benchmark::State &state)
     int clicks = 0;
     QObject::connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
     showActive(window);
-    RepaintTimer repaint(state);
-    for (auto _ : state) {
-        button->click();
-        runEvents();
-        repaint.repaint();
-    }
+    timeSteps(state, nothing, [button] { button->click(); });
     benchmark::DoNotOptimize(clicks);
 }
 BENCHMARK(BM_Floor_PushButtonClick)->Unit(benchmark::kMicrosecond);
@@ -219,17 +235,16 @@ BENCHMARK(BM_Floor_PushButtonClick)->Unit(benchmark::kMicrosecond);
 void newExerciseAfter(benchmark::State &state, bool right)
 {
     BenchGame game;
-    RepaintTimer repaint(state);
-    for (auto _ : state) {
-        state.PauseTiming();
-        game.typeAnswer(right);
-        game.pressEnter();
-        game.settle();
-        state.ResumeTiming();
-        game.c().cmdNext->click();
-        runEvents();
-        repaint.repaint();
-    }
+    timeSteps(
+        state,
+        [&] {
+            untimed(state, [&] {
+                game.typeAnswer(right);
+                game.pressEnter();
+                game.settle();
+            });
+        },
+        [&] { game.c().cmdNext->click(); });
 }
 
 void BM_NewExerciseAfterWrong(benchmark::State &state) { newExerciseAfter(state, false); }
@@ -241,52 +256,44 @@ BENCHMARK(BM_NewExerciseAfterRight)->Unit(benchmark::kMicrosecond);
 void BM_Judgement(benchmark::State &state)
 {
     BenchGame game;
-    RepaintTimer repaint(state);
     bool right = false;
-    for (auto _ : state) {
-        state.PauseTiming();
-        game.c().cmdNext->click();
-        game.settle();
-        game.typeAnswer(right);
-        right = !right;
-        game.settle();
-        state.ResumeTiming();
-        game.pressEnter();
-        runEvents();
-        repaint.repaint();
-    }
+    timeSteps(
+        state,
+        [&] {
+            untimed(state, [&] {
+                game.c().cmdNext->click();
+                game.settle();
+                game.typeAnswer(right);
+                right = !right;
+                game.settle();
+            });
+        },
+        [&] { game.pressEnter(); });
 }
 BENCHMARK(BM_Judgement)->Unit(benchmark::kMicrosecond);
 
 void BM_ClockTick(benchmark::State &state)
 {
     BenchGame game;
-    RepaintTimer repaint(state);
-    for (auto _ : state) {
-        if (game.window->state().secondsLeft < 2) {
-            state.PauseTiming();
-            game.window->startCountdown();
-            game.settle();
-            state.ResumeTiming();
-        }
-        game.window->Timer1_Timer();
-        runEvents();
-        repaint.repaint();
-    }
+    timeSteps(
+        state,
+        [&] {
+            if (game.window->state().secondsLeft < 2)
+                untimed(state, [&] {
+                    game.window->startCountdown();
+                    game.settle();
+                });
+        },
+        [&] { game.window->Timer1_Timer(); });
 }
 BENCHMARK(BM_ClockTick)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadWindow(benchmark::State &state)
 {
     BenchGame game;
-    RepaintTimer repaint(state);
-    for (auto _ : state) {
-        // "Nuovo" answered Yes: unload, load with the prompts answered at
-        // once, show, first exercise.
-        game.c().Next->trigger();
-        runEvents();
-        repaint.repaint();
-    }
+    // "Nuovo" answered Yes: unload, load with the prompts answered at once,
+    // show, first exercise.
+    timeSteps(state, nothing, [&] { game.c().Next->trigger(); });
 }
 BENCHMARK(BM_LoadWindow)->Unit(benchmark::kMillisecond);
 

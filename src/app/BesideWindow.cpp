@@ -40,6 +40,8 @@ protected:
 
 } // namespace
 
+constexpr qint64 kEagerMs = 10;
+
 bool waitBesideWindow(const std::function<bool()> &done, WorkGate &gate, const WaitOptions &options)
 {
     if (done())
@@ -51,12 +53,15 @@ bool waitBesideWindow(const std::function<bool()> &done, WorkGate &gate, const W
     std::unique_ptr<WaitNotice> notice;
     bool gaveUp = false;
     QTimer poll;
-    // A save holds the lock for a millisecond or two: look that often.
+    // Most steps end within a few milliseconds: look at every turn of the
+    // event loop at first, then every millisecond.
     poll.setTimerType(Qt::PreciseTimer);
-    poll.setInterval(1);
+    poll.setInterval(0);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (done()) {
             loop.quit();
+        } else if (poll.interval() == 0 && elapsed.elapsed() >= kEagerMs) {
+            poll.setInterval(1);
         } else if (elapsed.elapsed() >= options.limitMs && gate.abandon()) {
             gaveUp = true;
             loop.quit();

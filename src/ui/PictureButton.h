@@ -13,12 +13,11 @@ class PictureButton : public QAbstractButton
 public:
     explicit PictureButton(QWidget *parent = nullptr);
 
-    void setBackColour(const QColor &colour);
-    QColor backColour() const { return m_backColour; }
     void setPictures(const QIcon &normal, const QIcon &disabled, const QIcon &pressed);
     // The window's default button wears a dark outline while it is enabled.
     void setDefault(bool isDefault);
-    bool isDefault() const { return m_default; }
+    void setBackColour(const QColor &colour);
+    QColor backColour() const { return m_backColour; }
 
     QSize sizeHint() const override;
 
