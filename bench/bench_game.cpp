@@ -11,6 +11,7 @@
 // plain push button with an empty handler.
 #include "app/Tavola.h"
 #include "exercise/Gradient.h"
+#include "SaveRecord.h"
 #include "record/RecordFiles.h"
 #include "ui/Fonts.h"
 #include "ui/Label.h"

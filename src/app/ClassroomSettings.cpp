@@ -8,8 +8,13 @@ ClassroomSettings classroomSettings(const CommandLine &line, const Configuration
     ClassroomSettings settings;
     settings.registerEnabled = configuration.registerEnabled;
     settings.recordFolder = line.recordFolder;
-    if (settings.recordFolder.isEmpty())
+    settings.recordFolderSource = QStringLiteral("l'opzione --record-folder");
+    if (settings.recordFolder.isEmpty()) {
         settings.recordFolder = configuration.recordFolder.value_or(QString());
+        settings.recordFolderSource = configuration.recordFolderFrom;
+    }
     settings.recordFolderChosen = !settings.recordFolder.isEmpty();
+    if (!settings.recordFolderChosen)
+        settings.recordFolderSource.clear();
     return settings;
 }

@@ -13,6 +13,8 @@ struct ClassroomSettings
     // share that is not mounted is reported instead of silently replaced by
     // a local folder.
     bool recordFolderChosen = false;
+    // Where the teacher chose it, to be named when it cannot be used.
+    QString recordFolderSource;
     // A line in registro.csv for every game that ends through its end.
     bool registerEnabled = false;
     // How long a step over the record folder waits for other games; a

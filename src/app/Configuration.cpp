@@ -94,6 +94,7 @@ Configuration readConfiguration(const QStringList &files)
     bool registerSet = false;
     for (const QString &file : files) {
         std::optional<QString> folder;
+        QString folderLine;
         std::optional<bool> enabled;
         for (const IniEntry &entry : iniEntries(contentOf(file))) {
             const auto problem = [&](const QString &what) {
@@ -108,8 +109,10 @@ Configuration readConfiguration(const QStringList &files)
             } else if (record && is(entry.key, "Folder")) {
                 if (entry.value.isEmpty())
                     problem(QStringLiteral("Folder non indica alcuna cartella; la riga non vale."));
-                else
+                else {
                     folder = resolved(entry.value, file);
+                    folderLine = QStringLiteral("%1, riga %2").arg(file).arg(entry.line);
+                }
             } else if (registerSection && is(entry.key, "Enabled")) {
                 if (const auto on = yesOrNo(entry.value))
                     enabled = on;
@@ -124,7 +127,7 @@ Configuration readConfiguration(const QStringList &files)
         }
         if (folder && !configuration.recordFolder) {
             configuration.recordFolder = folder;
-            configuration.recordFolderFrom = file;
+            configuration.recordFolderFrom = folderLine;
         }
         if (enabled && !registerSet) {
             registerSet = true;

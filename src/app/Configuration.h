@@ -19,7 +19,7 @@
 struct Configuration
 {
     std::optional<QString> recordFolder; // absolute
-    QString recordFolderFrom;            // the file that set it
+    QString recordFolderFrom;            // the file and line that set it: "FILE, riga N"
     bool registerEnabled = false;        // a line in registro.csv for every game
     // What could not be used, one Italian sentence each, naming the file and
     // the line: "/etc/xdg/tarvimonda/tarvimonda.conf, riga 4: ...".

@@ -66,9 +66,13 @@ StartRecord RecordKeeping::readAtStart(const QString &winDir, QWidget *owner) co
         waitOptions(at.isChosen() ? QStringLiteral("Sto leggendo il record nella cartella della classe…")
                                   : QStringLiteral("Sto leggendo il record…"),
                     owner));
-    if (record)
-        return *record;
-    return {{}, at.problemWith(QStringLiteral("non ha risposto entro %1 secondi").arg(waitLimitSeconds()))};
+    StartRecord start = record ? *record
+                               : StartRecord{{}, at.problemWith(QStringLiteral("non ha risposto entro %1 secondi")
+                                                                    .arg(waitLimitSeconds()))};
+    // The teacher is told where to mend it.
+    if (start.problem && !m_settings.recordFolderSource.isEmpty())
+        start.problem->append(QStringLiteral("\n(La cartella è indicata in %1.)").arg(m_settings.recordFolderSource));
+    return start;
 }
 
 GameEndOutcome RecordKeeping::finishGame(const QString &winDir, const Captions &captions, QWidget *owner) const

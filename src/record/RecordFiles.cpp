@@ -181,12 +181,3 @@ SaveOutcome saveRecordIfBetter(const RecordFolder &folder, const QString &score,
         afterwards(outcome.kind == SaveOutcome::Kind::Saved);
     return outcome;
 }
-
-std::optional<QString> saveRecord(const RecordFolder &folder, const QString &score, const QString &name, int lockWaitMs)
-{
-    const SaveOutcome outcome = saveRecordIfBetter(
-        folder, score, name, [](const RecordText &) { return true; }, lockWaitMs);
-    if (outcome.kind == SaveOutcome::Kind::Saved)
-        return std::nullopt;
-    return outcome.failure;
-}

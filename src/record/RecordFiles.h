@@ -68,9 +68,5 @@ SaveOutcome saveRecordIfBetter(const RecordFolder &folder, const QString &score,
                                int lockWaitMs = kRecordLockWaitMs,
                                const std::function<void(bool newRecord)> &afterwards = {}, WorkGate *gate = nullptr);
 
-// Writes score then name unconditionally: the saving step alone.
-std::optional<QString> saveRecord(const RecordFolder &folder, const QString &score, const QString &name,
-                                  int lockWaitMs = kRecordLockWaitMs);
-
 // Why a save failed, as the pupil reads it.
 QString saveFailure(const QString &reason);

@@ -109,7 +109,7 @@ private Q_SLOTS:
         const Configuration configuration = readConfiguration();
         QVERIFY(!configuration.registerEnabled);
         QCOMPARE(configuration.recordFolder, std::optional<QString>(QDir::homePath() + QStringLiteral("/record")));
-        QCOMPARE(configuration.recordFolderFrom, user + QStringLiteral("/tarvimonda/tarvimonda.conf"));
+        QCOMPARE(configuration.recordFolderFrom, user + QStringLiteral("/tarvimonda/tarvimonda.conf, riga 2"));
         // The command line wins over every file; without it, a file's folder
         // is a chosen one.
         const ClassroomSettings chosen = classroomSettings(parseCommandLine({QStringLiteral("tarvimonda")}), configuration);

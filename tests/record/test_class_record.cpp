@@ -2,6 +2,7 @@
 // a slow disk, a program that died holding the lock, other pupils' files
 // and whatever they plant there.
 #include "FileBytes.h"
+#include "SaveRecord.h"
 #include "record/RecordFiles.h"
 #include "record/RecordLock.h"
 #include "record/Register.h"

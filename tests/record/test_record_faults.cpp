@@ -5,6 +5,7 @@
 #include "FileBytes.h"
 
 #include <memory>
+#include "SaveRecord.h"
 #include "record/RecordFiles.h"
 #include "record/Register.h"
 #include "record/RecordText.h"

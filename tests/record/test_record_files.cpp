@@ -1,4 +1,5 @@
 #include "FileBytes.h"
+#include "SaveRecord.h"
 #include "record/RecordFiles.h"
 #include "record/RecordText.h"
 
