@@ -41,12 +41,16 @@ QString lockFailure(RecordLock::Result result, const RecordLock &lock, const Rec
 
 bool isFolder(const QString &path) { return recordio::kindOf(path) == recordio::Kind::Folder; }
 
+bool mayWrite(WorkGate *gate) { return !gate || gate->beginWriting(); }
+
 // Writes both files through a pending save; the caller holds the lock.
 std::optional<QString> writePair(const RecordFolder &folder, const QString &score, const QString &name)
 {
     for (const char *file : {kScoreFileName, kNameFileName})
         if (isFolder(folder.file(file)))
             return saveFailure(QStringLiteral("il file %1 è una cartella.").arg(shown(folder.file(file))));
+    recordio::removeLeftoverStaging(folder.path(), {QLatin1StringView(kScoreFileName), QLatin1StringView(kNameFileName),
+                                                    QLatin1StringView(kPendingName)});
     const QString pendingPath = folder.file(kPendingName);
     const QByteArray scoreLine = recordLine(score);
     const QByteArray nameLine = recordLine(name);
@@ -89,8 +93,11 @@ bool prepareRecordFiles(const RecordFolder &folder, int lockWaitMs, WorkGate *ga
     if (recordio::kindOf(folder.file(kPendingName)) != recordio::Kind::Missing) {
         RecordLock lock(folder);
         ok = lock.acquire(lockWaitMs, [gate] { return gate && gate->isAbandoned(); }) == RecordLock::Result::Held
-             && !finishPendingSave(folder); // a pending save kept is shown instead
+             && mayWrite(gate) && !finishPendingSave(folder); // a pending save kept is shown instead
     }
+    // Empty files change no record: made only while the window still waits.
+    if (gate && gate->isAbandoned())
+        return false;
     const mode_t mode = recordio::fileModeFor(folder.path());
     for (const char *fileName : {kScoreFileName, kNameFileName})
         ok = recordio::createIfMissing(folder.file(fileName), mode) == 0 && ok;
@@ -124,7 +131,7 @@ StartRecord startRecord(const RecordFolder &folder, int lockWaitMs, WorkGate *ga
     start.problem = folder.problem();
     // A file that cannot be prepared is left to the save, which replaces
     // what can be replaced and says what cannot.
-    if (!start.problem && (!gate || gate->beginWriting()))
+    if (!start.problem)
         (void)prepareRecordFiles(folder, lockWaitMs, gate);
     // Shared: starting games read side by side, but never while a save
     // writes. A folder that cannot hold the lock file is still read.
@@ -159,25 +166,26 @@ SaveOutcome saveRecordIfBetter(const RecordFolder &folder, const QString &score,
         outcome.failure = lockFailure(result, lock, folder);
         return outcome;
     }
-    if (gate && !gate->beginWriting()) {
+    // From the first write on, the window waits for the rest: a save is
+    // never cut short by the window giving up.
+    const bool pending = recordio::kindOf(folder.file(kPendingName)) != recordio::Kind::Missing;
+    if (pending && !mayWrite(gate)) {
         outcome.failure = lockFailure(RecordLock::Result::Busy, lock, folder);
-        return outcome;
-    }
-    recordio::removeLeftoverStaging(folder.path(), {QLatin1StringView(kScoreFileName), QLatin1StringView(kNameFileName),
-                                                    QLatin1StringView(kPendingName)});
-    if (auto why = finishPendingSave(folder)) {
+    } else if (auto why = finishPendingSave(folder)) {
         outcome.failure = saveFailure(QStringLiteral("un salvataggio precedente non si è potuto completare: %1.").arg(*why));
     } else if (const ReadRecord onDisk = readRecord(folder); onDisk.failure) {
         // Never taken as "no record": any score would then beat it.
         outcome.failure = saveFailure(QStringLiteral("il record attuale non si può leggere (%1).").arg(*onDisk.failure));
     } else if (outcome.onDisk = onDisk.text; !beats(onDisk.text)) {
         outcome.kind = SaveOutcome::Kind::Beaten;
+    } else if (!mayWrite(gate)) {
+        outcome.failure = lockFailure(RecordLock::Result::Busy, lock, folder);
     } else if (auto error = writePair(folder, score, name)) {
         outcome.failure = *error;
     } else {
         outcome.kind = SaveOutcome::Kind::Saved;
     }
-    if (afterwards)
+    if (afterwards && mayWrite(gate))
         afterwards(outcome.kind == SaveOutcome::Kind::Saved);
     return outcome;
 }
