@@ -61,16 +61,21 @@ step "lintian"
 lintian_out=$(lintian --info --display-info "$deb" 2>&1 | grep -v '^running with root privileges' || true)
 [ -z "$lintian_out" ] || grep '^[EWI]:' <<<"$lintian_out" | sed 's/^/    /'
 ! grep -q '^[EW]:' <<<"$lintian_out" || fail "lintian reports errors or warnings on $deb"
-dpkg-parsechangelog -l packaging/changelog -S Version | grep -qx "$version" \
+[ "$(dpkg-parsechangelog -l packaging/changelog -S Version)" = "$version" ] \
   || fail "packaging/changelog does not start with version $version"
 
 step "Hardening of the program"
 program="$build/tarvimonda"
-readelf -h "$program" | grep -q 'DYN (Position-Independent' || fail "the program is not PIE"
-readelf -l "$program" | grep -q GNU_RELRO || fail "the program has no RELRO"
-readelf -d "$program" | grep -q 'BIND_NOW' || fail "the program is not bound at once (-z now)"
-nm -D "$program" | grep -q '__stack_chk_fail' || fail "the program has no stack protector"
-nm -D "$program" | grep -q '_chk@' || fail "the program has no fortified functions"
+# Each tool's whole output is read first: "tool | grep -q" under pipefail
+# fails at random when grep stops reading early and the tool gets SIGPIPE.
+has() { grep -q -- "$2" <<<"$1"; }
+header=$(readelf -h "$program"); segments=$(readelf -l "$program")
+dynamic=$(readelf -d "$program"); symbols=$(nm -D "$program")
+has "$header" 'DYN (Position-Independent' || fail "the program is not PIE"
+has "$segments" GNU_RELRO || fail "the program has no RELRO"
+has "$dynamic" 'BIND_NOW' || fail "the program is not bound at once (-z now)"
+has "$symbols" '__stack_chk_fail' || fail "the program has no stack protector"
+has "$symbols" '_chk@' || fail "the program has no fortified functions"
 echo "    PIE, RELRO, BIND_NOW, stack protector, fortified functions"
 
 step "The manual's commands (bash -n)"
@@ -119,7 +124,7 @@ done
 no_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 [ "$("${no_display[@]}" /usr/bin/tarvimonda --version)" = "tarvimonda $version" ] \
   || fail "the installed program does not answer --version without a display"
-"${no_display[@]}" /usr/bin/tarvimonda --help | grep -q '^Uso: tarvimonda' || fail "--help is not in Italian"
+has "$("${no_display[@]}" /usr/bin/tarvimonda --help)" '^Uso: tarvimonda' || fail "--help is not in Italian"
 for wrong in --record-folder --recordfolder -platform; do
   status=0
   message=$("${no_display[@]}" /usr/bin/tarvimonda "$wrong" 2>&1) || status=$?
@@ -127,7 +132,7 @@ for wrong in --record-folder --recordfolder -platform; do
     || fail "'tarvimonda $wrong' without a display gave status $status: $message"
   echo "    tarvimonda $wrong: $message"
 done
-MANWIDTH=80 man -P cat tarvimonda 2>/dev/null | grep -q 'SINTASSI' || fail "man tarvimonda does not show the Italian manual page"
+has "$(MANWIDTH=80 man -P cat tarvimonda 2>/dev/null)" 'SINTASSI' || fail "man tarvimonda does not show the Italian manual page"
 [[ $(file -b /usr/bin/tarvimonda) == ELF* ]] || fail "/usr/bin/tarvimonda is not an ELF program"
 missing=$(ldd /usr/bin/tarvimonda | grep 'not found' || true)
 [ -z "$missing" ] || fail "/usr/bin/tarvimonda misses libraries: $missing"

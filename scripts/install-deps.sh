@@ -8,7 +8,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
 
 missing=()
 for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+  if [ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" != 'install ok installed' ]; then
     missing+=("$package")
   fi
 done
