@@ -15,8 +15,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <functional>
-#include <grp.h>
 #include <memory>
 #include <sys/file.h>
 #include <sys/socket.h>
