@@ -1,6 +1,115 @@
-// Each exercise as drawn: its term pattern, coefficients, values and
-// captions, the order of draws and re-seeds, and the sign rule.
-#include "ScriptedRandom.h"
+#include "exercise/ExerciseGenerator.h"
+#include "exercise/Gradient.h"
+#include "exercise/RandomSource.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <climits>
+#include <cmath>
+#include <optional>
+#include <set>
+
+namespace {
+
+// Largest r below 1 and the smallest non-zero r the real source can give.
+const double kTop = std::nextafter(1.0, 0.0);
+constexpr double kTiny = 0x1.0p-53;
+
+// Hands out a fixed list of r values and logs every call, so a test can
+// steer each draw and check the order of draws and re-seeds.
+class ScriptedRandom final : public RandomSource
+{
+public:
+    explicit ScriptedRandom(QList<double> script) : m_script(std::move(script)) {}
+
+    double draw() override
+    {
+        log << QStringLiteral("draw");
+        if (m_next >= m_script.size()) {
+            m_overrun = true;
+            return 0.0;
+        }
+        return m_script[m_next++];
+    }
+    void reseedFromClock() override { log << QStringLiteral("clock"); }
+    void reseed(std::int64_t n) override { log << QStringLiteral("reseed %1").arg(n); }
+
+    // Every scripted value used, and no draw beyond them.
+    bool usedExactly() const { return !m_overrun && m_next == m_script.size(); }
+
+    QStringList log;
+
+private:
+    QList<double> m_script;
+    qsizetype m_next = 0;
+    bool m_overrun = false;
+};
+
+std::optional<int> readInteger(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[+-]?[0-9]+$"));
+    if (!pattern.match(text).hasMatch())
+        return std::nullopt;
+    return QString(text).remove(QLatin1Char('+')).toInt();
+}
+
+// A coefficient as the pupil reads it: a bare letter in the first slot is
+// 1, a lone sign is 1 or -1, otherwise the written number.
+std::optional<int> readCoefficient(int slot, const QString &caption)
+{
+    if (caption.isEmpty())
+        return slot == 1 ? std::optional<int>(1) : std::nullopt;
+    if (caption == QLatin1String("+"))
+        return 1;
+    if (caption == QLatin1String("-"))
+        return -1;
+    return readInteger(caption);
+}
+
+// The value of the row on screen, read only from what the window shows.
+std::optional<int> readRow(const ExerciseView &view)
+{
+    const auto a = readInteger(view.valueOfA);
+    const auto b = readInteger(view.valueOfB);
+    if (!a || !b)
+        return std::nullopt;
+    int total = 0;
+    for (int slot = 1; slot <= 4; ++slot) {
+        const auto i = static_cast<std::size_t>(slot - 1);
+        const auto coefficient = readCoefficient(slot, view.coefficientCaptions[i]);
+        if (!coefficient)
+            return std::nullopt;
+        if (view.letters[i] == QLatin1String("a"))
+            total += *coefficient * *a;
+        else if (view.letters[i] == QLatin1String("b"))
+            total += *coefficient * *b;
+        else
+            return std::nullopt;
+    }
+    return total;
+}
+
+QStringList toList(const std::array<QString, 4> &a)
+{
+    return {a[0], a[1], a[2], a[3]};
+}
+
+// State carried in from an earlier exercise (previous modes, values, shade).
+GameState earlierState()
+{
+    GameState s;
+    s.exerciseMode = 2;
+    s.valueMode = 4;
+    s.valueA = 3;
+    s.valueB = -4;
+    s.backgroundShade = 9;
+    return s;
+}
+
+constexpr int kUnstated = INT_MIN;
+
+} // namespace
 
 class TestExercise : public QObject
 {
@@ -14,6 +123,14 @@ private Q_SLOTS:
     void valueMode5KeepsPreviousValues();
     void reseedAndDrawOrder();
     void captionSignRule();
+    void manyExercisesStayInRangeAndReadRight();
+
+    void randomDrawsAreUniformInUnitInterval();
+    void reseedMixesInsteadOfRestarting();
+
+    void gradientBands_data();
+    void gradientBands();
+    void gradientShadeAndFormats();
 };
 
 void TestExercise::drawnExercise_data()
@@ -233,6 +350,227 @@ void TestExercise::captionSignRule()
             }
         }
     }
+}
+
+void TestExercise::manyExercisesStayInRangeAndReadRight()
+{
+    struct Range
+    {
+        int low, high;
+    };
+    // coef1..coef4 for modes 1..5.
+    const Range coefRanges[5][4] = {
+        {{-6, -1}, {-5, -1}, {-5, -1}, {-5, -1}},
+        {{-5, -1}, {1, 6}, {-4, -1}, {-4, -1}},
+        {{-6, -1}, {-5, -1}, {-3, -1}, {-3, -1}},
+        {{-5, -1}, {1, 3}, {1, 5}, {-5, -1}},
+        {{-5, -1}, {1, 4}, {1, 6}, {-3, -1}},
+    };
+    const Range valueRanges[4][2] = {{{-5, -1}, {-5, -1}}, {{-5, -1}, {0, 4}}, {{0, 4}, {0, 4}}, {{0, 1}, {-2, -1}}};
+
+    std::set<int> seen[5][4];
+    std::set<int> seenValues[4][2];
+    std::set<int> shades;
+
+    std::uint64_t ticks = 0;
+    MixingRandomSource random(2024, [&ticks] { return ticks += 15'625'000; });
+    GameState state;
+    for (int n = 0; n < 20000; ++n) {
+        const GameState before = state;
+        const ExerciseView view = drawExercise(state, random);
+        const int mode = state.exerciseMode;
+        QVERIFY(mode >= 1 && mode <= 5);
+        const int coefs[4] = {state.coef1, state.coef2, state.coef3, state.coef4};
+        for (int c = 0; c < 4; ++c) {
+            QVERIFY2(coefs[c] >= coefRanges[mode - 1][c].low && coefs[c] <= coefRanges[mode - 1][c].high,
+                     qPrintable(QStringLiteral("mode %1 coef%2 = %3").arg(mode).arg(c + 1).arg(coefs[c])));
+            seen[mode - 1][c].insert(coefs[c]);
+        }
+        if (mode == 1)
+            shades.insert(state.backgroundShade);
+        else
+            QCOMPARE(state.backgroundShade, before.backgroundShade);
+
+        QVERIFY(state.valueMode >= 1 && state.valueMode <= 5);
+        if (state.valueMode == 5) {
+            QCOMPARE(state.valueA, before.valueA);
+            QCOMPARE(state.valueB, before.valueB);
+        } else {
+            const auto &r = valueRanges[state.valueMode - 1];
+            QVERIFY(state.valueA >= r[0].low && state.valueA <= r[0].high);
+            QVERIFY(state.valueB >= r[1].low && state.valueB <= r[1].high);
+            seenValues[state.valueMode - 1][0].insert(state.valueA);
+            seenValues[state.valueMode - 1][1].insert(state.valueB);
+        }
+
+        QVERIFY(state.sumA >= -11 && state.sumA <= 10);
+        QVERIFY(state.sumB >= -11 && state.sumB <= 10);
+        // Every term after the first shows its sign.
+        for (std::size_t slot = 1; slot < 4; ++slot) {
+            const QString &caption = view.coefficientCaptions[slot];
+            QVERIFY(caption.startsWith(u'+') || caption.startsWith(u'-'));
+        }
+        const auto read = readRow(view);
+        QVERIFY(read.has_value());
+        QCOMPARE(*read, state.sumA * state.valueA + state.sumB * state.valueB);
+    }
+
+    // Every value of every range turns up.
+    for (int m = 0; m < 5; ++m)
+        for (int c = 0; c < 4; ++c)
+            QCOMPARE(int(seen[m][c].size()), coefRanges[m][c].high - coefRanges[m][c].low + 1);
+    for (int m = 0; m < 4; ++m)
+        for (int v = 0; v < 2; ++v)
+            QCOMPARE(int(seenValues[m][v].size()), valueRanges[m][v].high - valueRanges[m][v].low + 1);
+    QCOMPARE(int(shades.size()), 15);
+    QCOMPARE(*shades.begin(), 0);
+    QCOMPARE(*shades.rbegin(), 14);
+}
+
+void TestExercise::randomDrawsAreUniformInUnitInterval()
+{
+    MixingRandomSource random(7, [] { return std::uint64_t{42}; });
+    constexpr int kDraws = 200000;
+    int buckets[10] = {};
+    double sum = 0;
+    for (int i = 0; i < kDraws; ++i) {
+        if (i % 1000 == 0)
+            random.reseedFromClock();
+        const double r = random.draw();
+        QVERIFY(r >= 0.0 && r < 1.0);
+        sum += r;
+        ++buckets[static_cast<int>(r * 10)];
+    }
+    QVERIFY(std::abs(sum / kDraws - 0.5) < 0.005);
+    for (int count : buckets)
+        QVERIFY2(std::abs(count - kDraws / 10) < kDraws / 100, qPrintable(QString::number(count)));
+
+    MixingRandomSource withSteadyClock; // the default clock must be usable
+    withSteadyClock.reseedFromClock();
+    const double r = withSteadyClock.draw();
+    QVERIFY(r >= 0.0 && r < 1.0);
+}
+
+void TestExercise::reseedMixesInsteadOfRestarting()
+{
+    const auto drawSome = [](RandomSource &random) {
+        QList<double> out;
+        for (int i = 0; i < 8; ++i)
+            out << random.draw();
+        return out;
+    };
+    const auto fixedClock = [] { return std::uint64_t{123456789}; };
+
+    MixingRandomSource random(1, fixedClock);
+    random.reseed(3);
+    const QList<double> afterFirst = drawSome(random);
+    random.reseed(3);
+    QVERIFY(drawSome(random) != afterFirst);
+    random.reseedFromClock();
+    const QList<double> afterClock = drawSome(random);
+    random.reseedFromClock(); // same clock reading
+    QVERIFY(drawSome(random) != afterClock);
+
+    // Same history gives the same draws; the mixed-in number and the clock
+    // reading each change them.
+    MixingRandomSource x(5, fixedClock), y(5, fixedClock), z(5, fixedClock);
+    x.reseed(2);
+    y.reseed(2);
+    z.reseed(3);
+    const QList<double> fromX = drawSome(x);
+    QCOMPARE(drawSome(y), fromX);
+    QVERIFY(drawSome(z) != fromX);
+
+    MixingRandomSource early(5, [] { return std::uint64_t{1000}; }), late(5, [] { return std::uint64_t{1001}; });
+    early.reseedFromClock();
+    late.reseedFromClock();
+    QVERIFY(drawSome(early) != drawSome(late));
+
+    int clockReads = 0;
+    MixingRandomSource counted(0, [&clockReads] { return std::uint64_t(++clockReads); });
+    GameState state;
+    drawExercise(state, counted);
+    QCOMPARE(clockReads, 2);
+}
+
+void TestExercise::gradientBands_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+
+    QTest::newRow("window 848x567") << 848 << 567;
+    QTest::newRow("exactly 512") << 40 << 512;
+    QTest::newRow("fewer rows than bands") << 10 << 100;
+    QTest::newRow("one row") << 3 << 1;
+    QTest::newRow("tall") << 5 << 1000;
+}
+
+void TestExercise::gradientBands()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+
+    const QRgb sentinel = qRgb(1, 2, 3); // never a gradient colour: red != green
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(sentinel);
+    paintGradient(image, 0);
+
+    int previousBlue = -1;
+    QList<int> rowsPerBand(256, 0);
+    for (int y = 0; y < height; ++y) {
+        const QRgb first = image.pixel(0, y);
+        QVERIFY2(first != sentinel, qPrintable(QStringLiteral("row %1 unpainted").arg(y)));
+        QCOMPARE(qRed(first), 0);
+        QCOMPARE(qGreen(first), 0);
+        for (int x = 1; x < width; ++x)
+            QCOMPARE(image.pixel(x, y), first);
+        QVERIFY(qBlue(first) >= previousBlue);
+        previousBlue = qBlue(first);
+        ++rowsPerBand[qBlue(first)];
+    }
+    QCOMPARE(qBlue(image.pixel(0, height - 1)), 255);
+    if (height >= 256) {
+        QCOMPARE(qBlue(image.pixel(width - 1, 0)), 0);
+        // Bands are as even as whole rows allow.
+        for (int rows : rowsPerBand)
+            QVERIFY(rows == height / 256 || rows == height / 256 + 1);
+    }
+    if (height == 512)
+        for (int y = 0; y < height; ++y)
+            QCOMPARE(qBlue(image.pixel(0, y)), y / 2);
+    if (height == 567) {
+        QCOMPARE(image.pixel(400, 283), qRgb(0, 0, 128));
+        QCOMPARE(image.pixel(400, 282), qRgb(0, 0, 127));
+    }
+}
+
+void TestExercise::gradientShadeAndFormats()
+{
+    QImage reference(64, 300, QImage::Format_RGB32);
+    paintGradient(reference, 14);
+    for (int y = 0; y < reference.height(); ++y) {
+        QCOMPARE(qRed(reference.pixel(10, y)), 140);
+        QCOMPARE(qGreen(reference.pixel(10, y)), 140);
+    }
+    QCOMPARE(reference.pixel(63, 0), qRgb(140, 140, 0));
+    QCOMPARE(reference.pixel(0, 299), qRgb(140, 140, 255));
+
+    for (QImage::Format format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_ARGB32, QImage::Format_RGB888,
+                                  QImage::Format_RGBA8888}) {
+        QImage other(64, 300, format);
+        other.fill(Qt::transparent);
+        paintGradient(other, 14);
+        QCOMPARE(other.convertToFormat(QImage::Format_RGB32), reference);
+    }
+
+    // A high-density image is painted in device pixels, every one of them.
+    QImage hiDpi(64, 600, QImage::Format_RGB32);
+    hiDpi.setDevicePixelRatio(2.0);
+    hiDpi.fill(qRgb(1, 2, 3));
+    paintGradient(hiDpi, 3);
+    QCOMPARE(hiDpi.pixel(5, 599), qRgb(30, 30, 255));
+    QCOMPARE(hiDpi.pixel(5, 0), qRgb(30, 30, 0));
+    QCOMPARE(hiDpi.pixel(5, 300), qRgb(30, 30, 128));
 }
 
 QTEST_GUILESS_MAIN(TestExercise)

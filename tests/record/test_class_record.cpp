@@ -1,7 +1,6 @@
 // One record folder shared by a whole class: many programs ending at once,
 // a slow disk, a program that died holding the lock, other pupils' files
 // and whatever they plant there.
-#include "ChildSave.h"
 #include "FileBytes.h"
 #include "SaveRecord.h"
 #include "record/RecordFiles.h"
@@ -15,6 +14,8 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <grp.h>
 #include <memory>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -58,6 +59,22 @@ bool lockIsHeld(const QString &folder)
     const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
     ::close(fd);
     return held;
+}
+
+// Runs body in a forked child as the given user and group; its return value
+// is the child's exit code (0 when all went as expected).
+int asUser(uid_t uid, gid_t gid, mode_t umask, const std::function<int()> &body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::umask(umask);
+        if (::setgroups(1, &gid) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
 }
 
 } // namespace

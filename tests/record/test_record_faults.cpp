@@ -2,8 +2,6 @@
 // killed half-way, a folder or files the user may not write, a full disk.
 // Each save that must fail runs in a forked child, so a kill, another user
 // or a file-size limit touches that child only.
-#include "ChildSave.h"
-#include "DiskTraps.h"
 #include "FileBytes.h"
 
 #include <memory>
@@ -33,12 +31,177 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// ---- rename(2) and linkat(2) with a trap -----------------------------------
+//
+// QSaveFile puts each finished file in place with rename(), or with linkat()
+// when the file is new. Defining them here interposes the C library's for Qt
+// too, so a child can kill itself at an exact point of a real save: before a
+// file goes in place, or just after. Disarmed (the default), they are the
+// plain system calls.
+
+namespace {
+int g_killAtRename = 0;       // which rename() of the save, 1-based; 0: off
+bool g_killAfterRename = false;
+int g_renames = 0;
+} // namespace
+
+// Armed, a file renamed into place before it was synced ends the child
+// with kUnsynced: a power cut could then leave an empty record.
+bool g_checkSynced = false;
+std::set<QByteArray> g_synced;
+constexpr int kUnsynced = 78;
+
+extern "C" int rename(const char *from, const char *to) noexcept
+{
+    if (g_checkSynced && !g_synced.count(QByteArray(from)))
+        ::_exit(kUnsynced);
+    const bool trap = g_killAtRename != 0 && ++g_renames == g_killAtRename;
+    if (trap && !g_killAfterRename)
+        ::kill(::getpid(), SIGKILL);
+    const int result = ::renameat(AT_FDCWD, from, AT_FDCWD, to);
+    if (trap && g_killAfterRename)
+        ::kill(::getpid(), SIGKILL);
+    return result;
+}
+
+extern "C" int linkat(int fromDir, const char *from, int toDir, const char *to, int flags) noexcept
+{
+    const bool trap = g_killAtRename != 0 && ++g_renames == g_killAtRename;
+    if (trap && !g_killAfterRename)
+        ::kill(::getpid(), SIGKILL);
+    const int result = static_cast<int>(::syscall(SYS_linkat, fromDir, from, toDir, to, flags));
+    if (trap && g_killAfterRename)
+        ::kill(::getpid(), SIGKILL);
+    return result;
+}
+
+// ---- read(2), fsync(2) and fdatasync(2) that fail as a dying disk does ----
+//
+// Armed in a child only: the file whose name ends so fails with EIO (or,
+// for fsync, the folder's own sync). Disarmed, the plain system calls.
+
+namespace {
+const char *g_failingFile = nullptr; // a file's name, or "/" for the folder
+int g_failingSyncs = 0;              // folder syncs that still pass first
+
+bool failsHere(int fd)
+{
+    if (!g_failingFile)
+        return false;
+    char target[4096] = {};
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::readlink(link.constData(), target, sizeof target - 1) < 0)
+        return false;
+    struct stat info {};
+    if (QByteArrayView(g_failingFile) == "/")
+        return ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && g_failingSyncs-- <= 0;
+    return QByteArray(target).endsWith(g_failingFile);
+}
+} // namespace
+
+extern "C" ssize_t read(int fd, void *buffer, size_t size)
+{
+    if (failsHere(fd))
+        return errno = EIO, -1;
+    return ::syscall(SYS_read, fd, buffer, size);
+}
+
+extern "C" int fsync(int fd)
+{
+    if (failsHere(fd))
+        return errno = EIO, -1;
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+extern "C" int fdatasync(int fd)
+{
+    char path[4096] = {};
+    if (g_checkSynced && ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path - 1) > 0)
+        g_synced.insert(QByteArray(path));
+    if (failsHere(fd))
+        return errno = EIO, -1;
+    return static_cast<int>(::syscall(SYS_fdatasync, fd));
+}
 
 namespace {
 
 constexpr int kNotKilled = 3;      // the child reached no trap
 constexpr int kCannotSwitch = 77;  // the child could not become another user
 
+
+// How a child save ended.
+struct ChildSave
+{
+    bool exited = false;  // by _exit, not by a signal
+    int exitCode = -1;
+    int signal = 0;
+    bool saved = false;   // saveRecord returned no failure
+    QString message;      // the failure it returned
+};
+
+// Runs body in a forked child. The child sends back what saveRecord
+// returned: "ok", or the failure text.
+ChildSave inChild(const std::function<std::optional<QString>()> &body)
+{
+    ChildSave result;
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return result;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(channel[0]);
+        const std::optional<QString> failure = body();
+        const QByteArray reply = failure ? failure->toUtf8() : QByteArray("ok");
+        const ssize_t written = ::write(channel[1], reply.constData(), static_cast<size_t>(reply.size()));
+        ::_exit(written == reply.size() ? 0 : 1);
+    }
+    ::close(channel[1]);
+    QByteArray reply;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        reply.append(buffer, n);
+    }
+    ::close(channel[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exited = WIFEXITED(status);
+    result.exitCode = result.exited ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.saved = result.exited && result.exitCode == 0 && reply == "ok";
+    if (!result.saved)
+        result.message = QString::fromUtf8(reply);
+    return result;
+}
+
+// The account a root test run borrows to meet permissions as a pupil would.
+struct Account
+{
+    uid_t uid = 0;
+    gid_t gid = 0;
+};
+std::optional<Account> unprivilegedAccount()
+{
+    if (::geteuid() != 0)
+        return Account{::geteuid(), ::getegid()};
+    const passwd *nobody = ::getpwnam("nobody");
+    if (!nobody)
+        return std::nullopt;
+    return Account{nobody->pw_uid, nobody->pw_gid};
+}
+
+// In a child: drop to the account when running as root.
+bool becomeAccount(const Account &account)
+{
+    if (::geteuid() != 0)
+        return true;
+    return ::setgroups(0, nullptr) == 0 && ::setgid(account.gid) == 0 && ::setuid(account.uid) == 0
+           && ::geteuid() == account.uid;
+}
 
 QStringList entriesOf(const QString &folder)
 {
