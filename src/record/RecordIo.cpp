@@ -55,8 +55,7 @@ Opened openFile(const QString &path, int accessFlags, std::optional<mode_t> crea
     const QByteArray name = encoded(path);
     if (create) {
         opened.fd = Fd(::open(name.constData(), accessFlags | O_CREAT | O_EXCL | kSafeFlags, *create));
-        opened.created = opened.fd.isOpen();
-        if (opened.created)
+        if (opened.fd.isOpen())
             ::fchmod(opened.fd.get(), *create);
         else if (errno != EEXIST) {
             opened.error = errno;

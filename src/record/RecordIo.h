@@ -47,8 +47,7 @@ private:
 struct Opened
 {
     Fd fd;
-    int error = 0;        // errno, kNotRegular or kHardLinked
-    bool created = false; // made by this open
+    int error = 0; // errno, kNotRegular or kHardLinked
 };
 Opened openFile(const QString &path, int accessFlags, std::optional<mode_t> create = std::nullopt);
 
