@@ -1,7 +1,7 @@
 #include "app/ClassroomSettings.h"
 
 #include "app/CommandLine.h"
-#include "app/Configuration.h"
+#include "settings/Configuration.h"
 
 ClassroomSettings classroomSettings(const CommandLine &line, const Configuration &configuration)
 {

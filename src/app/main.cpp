@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "app/Configuration.h"
+#include "settings/Configuration.h"
 #include "app/StartupTimes.h"
 #include "app/Tavola.h"
 #include "app/Translations.h"

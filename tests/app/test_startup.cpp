@@ -2,7 +2,7 @@
 // configuration file, and the real program answering --help with no display.
 #include "app/ClassroomSettings.h"
 #include "app/CommandLine.h"
-#include "app/Configuration.h"
+#include "settings/Configuration.h"
 #include "app/Translations.h"
 #include "app/Version.h"
 

@@ -1,4 +1,4 @@
-#include "app/Configuration.h"
+#include "settings/Configuration.h"
 
 #include <QDir>
 #include <QFile>
