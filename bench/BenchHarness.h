@@ -131,14 +131,20 @@ struct BenchGame
         TavolaServices services;
         services.dialogs = std::make_shared<InstantDialogs>();
         services.endProgram = [] {};
-        ClassroomSettings settings;
-        settings.recordFolder = folder.path();
-        window = std::make_unique<Tavola>(std::move(services), std::move(settings));
+        window = std::make_unique<Tavola>(std::move(services), settings());
         window->showTavola();
         showActive(*window);
     }
 
     const Controls &c() const { return window->controls(); }
+
+    ClassroomSettings settings() const
+    {
+        ClassroomSettings settings;
+        settings.recordFolder = folder.path();
+        settings.keeperProgram = QStringLiteral(TARVIMONDA_KEEPER);
+        return settings;
+    }
 
     // The value of the row on show, worked out as the pupil would.
     QString rightAnswer() const

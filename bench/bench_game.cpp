@@ -10,9 +10,8 @@
 // another machine still compare: the gradient fill alone, and a click on a
 // plain push button with an empty handler.
 #include "BenchHarness.h"
-#include "SaveRecord.h"
+#include "app/RecordKeeping.h"
 #include "exercise/Gradient.h"
-#include "record/RecordFiles.h"
 
 namespace {
 
@@ -117,27 +116,33 @@ void BM_LoadWindow(benchmark::State &state)
 }
 BENCHMARK(BM_LoadWindow)->Unit(benchmark::kMillisecond);
 
-void BM_LoadRecord(benchmark::State &state)
+// The record keeper started, the record read, its answer in: what the
+// start of a game waits for at most, the name prompt aside.
+void BM_KeeperStart(benchmark::State &state)
 {
     BenchGame game;
-    const QString dir = game.window->state().winDir;
-    saveRecord(dir, QStringLiteral("12"), QStringLiteral("Anna"));
+    RecordKeeping records(game.settings());
     for (auto _ : state) {
-        prepareRecordFiles(dir);
-        benchmark::DoNotOptimize(loadRecord(dir));
+        records.beginStart();
+        benchmark::DoNotOptimize(records.finishStart(nullptr));
     }
 }
-BENCHMARK(BM_LoadRecord)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeeperStart)->Unit(benchmark::kMillisecond);
 
-void BM_SaveRecord(benchmark::State &state)
+// The end of a game that beat the record: the keeper started, the record
+// compared under the lock, both files written and synced, its answer in.
+void BM_EndOfGameSaving(benchmark::State &state)
 {
     BenchGame game;
-    const QString dir = game.window->state().winDir;
+    RecordKeeping records(game.settings());
     int score = 0;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(saveRecord(dir, QString::number(++score), QStringLiteral("Anna")));
+    for (auto _ : state) {
+        const QString best = QString::number(score);
+        const QString now = QString::number(++score);
+        benchmark::DoNotOptimize(records.finishGame({best, now, QStringLiteral("Anna"), QStringLiteral("0"), now}, nullptr));
+    }
 }
-BENCHMARK(BM_SaveRecord)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EndOfGameSaving)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,7 +1,7 @@
 // Arbitrary bytes through the record decoding, whole and as the head of a
 // longer file. Aborts on a broken invariant so libFuzzer keeps the input.
 #include "Utf8.h"
-#include "record/RecordFiles.h"
+#include "record/RecordNames.h"
 #include "record/RecordText.h"
 
 #include <cstdio>

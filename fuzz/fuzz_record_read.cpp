@@ -1,7 +1,10 @@
 // Arbitrary bytes as the two record files on disk, read the way start-up
 // reads them. Aborts on a broken invariant so libFuzzer keeps the input.
-#include "record/RecordFiles.h"
+#include "record/RecordFolder.h"
+#include "record/RecordNames.h"
+#include "record/RecordSteps.h"
 #include "record/RecordText.h"
+#include "record/WriteGate.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -75,18 +78,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     store(scorePath, bytes, split);
     store(namePath, bytes + split, size - split);
 
-    const RecordText record = loadRecord(folder->path());
+    OpenGate gate;
+    const record::Pair record =
+        RecordSteps(QFile::encodeName(folder->path()), recordio::RecordFolder::Making::LastPartOnly, gate, 0).start().pair;
+    recordio::RecordFolder opened(QFile::encodeName(folder->path()));
+    if (opened.open() != 0)
+        fail("cannot open the temporary folder", size);
     const struct
     {
-        const QString &path;
+        const char *name;
         const QString &loaded;
         QByteArray stored;
     } files[] = {
-        {scorePath, record.score, QByteArray(bytes, static_cast<qsizetype>(split))},
-        {namePath, record.name, QByteArray(bytes + split, static_cast<qsizetype>(size - split))},
+        {kScoreFileName, record.score, QByteArray(bytes, static_cast<qsizetype>(split))},
+        {kNameFileName, record.name, QByteArray(bytes + split, static_cast<qsizetype>(size - split))},
     };
     for (const auto &file : files) {
-        const QString text = Leggifiletxt(file.path);
+        const recordio::Head head = opened.read(file.name, kMaxRecordBytes);
+        const QString text = head.cut ? decodeRecordPrefix(head.bytes) : decodeRecordText(head.bytes);
         // Never more text than the bytes allowed in, however they decode.
         if (text.size() > kMaxRecordBytes || text.size() > file.stored.size())
             fail("record text longer than its file allows", size);
@@ -96,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (text != expected)
             fail("the file does not read as its bytes decode", size);
         if (file.loaded != text)
-            fail("loadRecord reads the file differently", size);
+            fail("a start shows the file differently", size);
     }
     return 0;
 }

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh clang libclang-rt-14-dev
 
 seconds=${FUZZ_SECONDS:-45}
-targets=${FUZZ_TARGETS:-fuzz_leading_number fuzz_record_decode fuzz_record_read}
+targets=${FUZZ_TARGETS:-fuzz_leading_number fuzz_record_decode fuzz_record_read fuzz_keeper_request}
 build=build-fuzz
 
 # Only the widget-free libraries: the fuzz targets need nothing else, and

@@ -3,6 +3,21 @@
 #include "app/CommandLine.h"
 #include "settings/Configuration.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+QString defaultRecordFolder()
+{
+    // On Linux this is $XDG_DATA_HOME, or ~/.local/share when it is unset or
+    // empty.
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        base = QDir::homePath();
+    return base + QStringLiteral("/tarvimonda");
+}
+
 ClassroomSettings classroomSettings(const CommandLine &line, const Configuration &configuration)
 {
     ClassroomSettings settings;
@@ -14,6 +29,7 @@ ClassroomSettings classroomSettings(const CommandLine &line, const Configuration
         settings.recordFolderSource = configuration.recordFolderFrom;
     }
     settings.recordFolderChosen = !settings.recordFolder.isEmpty();
+    settings.asAdministrator = ::geteuid() == 0;
     if (!settings.recordFolderChosen)
         settings.recordFolderSource.clear();
     return settings;

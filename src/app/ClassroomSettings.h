@@ -20,10 +20,19 @@ struct ClassroomSettings
     // How long a step over the record folder waits for other games; a
     // folder that does not answer at all is given a little more.
     int recordWaitMs = kRecordLockWaitMs;
+    // The record keeper's program; empty: beside the game, else where the
+    // package installs it.
+    QString keeperProgram;
+    // Started by root: a chosen class folder gets no file of root's.
+    bool asAdministrator = false;
 };
 
 struct CommandLine;
 struct Configuration;
+
+// The per-user folder: $XDG_DATA_HOME/tarvimonda, or
+// ~/.local/share/tarvimonda. Nothing on disk is touched.
+QString defaultRecordFolder();
 
 // The record folder: the command line first, then the teacher's
 // configuration, then the per-user data folder.

@@ -1,29 +1,51 @@
 #include "app/RecordKeeping.h"
 
-#include "app/BesideWindow.h"
+#include "app/KeeperRun.h"
+#include "keeper/KeeperProtocol.h"
 #include "play/Numbers.h"
+#include "record/RecordNames.h"
 
-#include <QDateTime>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using record::Cause;
+using record::Happened;
+using record::Outcome;
 
 namespace {
 
 // How much longer than its own wait for the lock a step may take before the
-// window stops waiting for a folder that does not answer.
+// window stops waiting for a folder that does not answer: a busy folder is
+// told as busy, and a silent one as silent.
 constexpr int kSilentFolderGraceMs = 2000;
 
-const QString kRecordSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
-
-// What a pupil who beat the record shown at start is told when another game
-// set a record at least as good in the meantime.
-QString recordTakenMeanwhile(const RecordText &onDisk)
+// The keeper beside the game in a build tree, else where the package puts it.
+QString keeperProgram(const QString &given)
 {
-    QString holder = onDisk.name.trimmed();
-    if (holder.isEmpty())
-        holder = QStringLiteral("un altro giocatore");
-    const int points = toInt16(leadingNumber(onDisk.score));
-    return QStringLiteral("Nel frattempo %1 ha stabilito il record con %2 %3.")
-        .arg(holder, formatPlain(points), points == 1 ? QStringLiteral("punto") : QStringLiteral("punti"));
+    if (!given.isEmpty())
+        return given;
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/tarvimonda-keeper");
+    return QFileInfo::exists(beside) ? beside : QStringLiteral(TARVIMONDA_KEEPER_PATH);
+}
+
+// An installed keeper holds the machine's class folder's group: the game
+// then keeps one record for the whole machine, as it always did.
+bool keeperIsPrivileged(const QString &program)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(program).constData(), &info) == 0 && (info.st_mode & S_ISGID) != 0;
+}
+
+QString accountName()
+{
+    const passwd *account = ::getpwuid(::getuid());
+    return account ? QString::fromUtf8(account->pw_name) : QString::number(::getuid());
 }
 
 } // namespace
@@ -31,94 +53,114 @@ QString recordTakenMeanwhile(const RecordText &onDisk)
 RecordKeeping::RecordKeeping(ClassroomSettings settings)
     : m_settings(std::move(settings))
 {
-    if (m_settings.recordFolder.isEmpty())
-        m_settings.recordFolder = defaultRecordFolder();
+    m_settings.keeperProgram = keeperProgram(m_settings.keeperProgram);
+    QString folder = m_settings.recordFolder;
+    bool chosen = m_settings.recordFolderChosen;
+    if (folder.isEmpty() && keeperIsPrivileged(m_settings.keeperProgram)) {
+        folder = QFile::decodeName(kMachineRecordFolder);
+        chosen = true;
+    } else if (folder.isEmpty()) {
+        folder = defaultRecordFolder();
+    }
+    m_folder = QFile::encodeName(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
+    m_perUser = !chosen;
+    // An administrator's files in a class folder (an empty mount point, say)
+    // would shut the pupils out: such a game keeps no record there.
+    m_refused = m_settings.recordFolderChosen && m_settings.asAdministrator;
+    const int limitMs = m_settings.recordWaitMs + kSilentFolderGraceMs;
+    m_context = {QDir::toNativeSeparators(QFile::decodeName(m_folder)), m_settings.recordFolderSource, chosen,
+                 m_settings.recordWaitMs / 1000, limitMs / 1000, m_settings.keeperProgram, accountName()};
 }
 
-QString RecordKeeping::folderPath() const { return RecordFolder(m_settings.recordFolder).path(); }
+RecordKeeping::~RecordKeeping() = default;
 
-RecordFolder RecordKeeping::folder(const QString &winDir) const
+std::unique_ptr<KeeperRun> RecordKeeping::run(const QByteArray &request) const
 {
-    return {winDir, m_settings.recordFolderChosen ? RecordFolder::Origin::Chosen : RecordFolder::Origin::PerUser};
+    return std::make_unique<KeeperRun>(m_settings.keeperProgram, request,
+                                       m_settings.recordWaitMs + kSilentFolderGraceMs);
 }
 
-WaitOptions RecordKeeping::waitOptions(const QString &notice, QWidget *owner) const
+void RecordKeeping::beginStart()
 {
-    // A little longer than the step's own wait for the lock, so a busy
-    // folder is told as busy, and a silent one as silent.
-    return {notice, owner, m_settings.recordWaitMs + kSilentFolderGraceMs};
+    m_current.reset();
+    if (m_refused)
+        return;
+    keeper::Request request;
+    request.step = keeper::Request::Step::Start;
+    request.folder = m_folder;
+    request.perUser = m_perUser;
+    request.lockWaitMs = m_settings.recordWaitMs;
+    m_current = run(keeper::encodeRequest(request));
 }
 
-int RecordKeeping::waitLimitSeconds() const { return (m_settings.recordWaitMs + kSilentFolderGraceMs) / 1000; }
-
-QString RecordKeeping::notAnswering(const RecordFolder &folder) const
+record::Outcome RecordKeeping::finishStart(QWidget *owner)
 {
-    return QStringLiteral("la cartella %1 non ha risposto entro %2 secondi")
-        .arg(QDir::toNativeSeparators(folder.path()))
-        .arg(waitLimitSeconds());
+    if (m_refused)
+        return Outcome::failed(Cause::RootRefused);
+    if (!m_current)
+        beginStart();
+    const record::GameEndOutcome outcome = outcomeOf(*m_current, RecordStep::Start, owner);
+    m_current.reset();
+    return outcome.record;
 }
 
-StartRecord RecordKeeping::readAtStart(const QString &winDir, QWidget *owner) const
+record::GameEndOutcome RecordKeeping::finishGame(const Captions &captions, QWidget *owner)
 {
-    const RecordFolder at = folder(winDir);
-    const auto record = runBesideWindow<StartRecord>(
-        [at, waitMs = m_settings.recordWaitMs](WorkGate &gate) { return startRecord(at, waitMs, &gate); },
-        waitOptions(at.isChosen() ? QStringLiteral("Sto leggendo il record nella cartella della classe…")
-                                  : QStringLiteral("Sto leggendo il record…"),
-                    owner));
-    StartRecord start = record ? *record
-                               : StartRecord{{}, at.problemWith(QStringLiteral("non ha risposto entro %1 secondi")
-                                                                    .arg(waitLimitSeconds()))};
-    // The teacher is told where to mend it.
-    if (start.problem && !m_settings.recordFolderSource.isEmpty())
-        start.problem->append(QStringLiteral("\n(La cartella è indicata in %1.)").arg(m_settings.recordFolderSource));
-    return start;
-}
-
-GameEndOutcome RecordKeeping::finishGame(const QString &winDir, const Captions &captions, QWidget *owner) const
-{
-    const double score = leadingNumber(captions.score);
-    GameEnd end{folder(winDir), captions.score, captions.name, score > leadingNumber(captions.best),
-                [score](const RecordText &onDisk) { return score > leadingNumber(onDisk.score); }, std::nullopt};
-    if (m_settings.registerEnabled)
-        end.registerEntry = RegisterEntry{QDateTime::currentDateTime(), captions.name, captions.score, captions.wrong,
-                                          captions.total, false};
+    keeper::Request request;
+    request.step = keeper::Request::Step::End;
+    request.folder = m_folder;
+    request.perUser = m_perUser;
+    request.lockWaitMs = m_settings.recordWaitMs;
+    request.save = leadingNumber(captions.score) > leadingNumber(captions.best);
+    request.registerOn = m_settings.registerEnabled;
     // A game that beat nothing, with no register, ends without a look at
     // the disk.
-    if (!end.beatsShown && !end.registerEntry)
+    if (!request.save && !request.registerOn)
         return {};
-    const QString notice =
-        end.beatsShown ? QStringLiteral("Sto salvando il record%1…")
-                             .arg(end.folder.isChosen() ? QStringLiteral(" nella cartella della classe") : QString())
-                       : QStringLiteral("Sto scrivendo la partita nel registro%1…")
-                             .arg(end.folder.isChosen() ? QStringLiteral(" della classe") : QString());
-    const auto outcome = runBesideWindow<GameEndOutcome>(
-        [end, waitMs = m_settings.recordWaitMs](WorkGate &gate) { return recordGameEnd(end, waitMs, &gate); },
-        waitOptions(notice, owner));
-    if (outcome)
-        return *outcome;
-    // The folder did not answer in time: nothing was written.
-    GameEndOutcome givenUp;
-    if (end.beatsShown)
-        givenUp.record = SaveOutcome{SaveOutcome::Kind::Failed, saveFailure(notAnswering(end.folder) + u'.'), {}};
-    if (end.registerEntry)
-        givenUp.registerFailure = registerUnreachable(end.folder, notAnswering(end.folder));
-    return givenUp;
+    if (m_refused) {
+        const Outcome refused = Outcome::failed(Cause::RootRefused);
+        return {request.save ? refused : Outcome(), request.registerOn ? refused : Outcome()};
+    }
+    request.name = captions.name;
+    request.score = request.right = toInt16(leadingNumber(captions.score));
+    request.wrong = toInt16(leadingNumber(captions.wrong));
+    request.total = toInt16(leadingNumber(captions.total));
+    m_current = run(keeper::encodeRequest(request));
+    record::GameEndOutcome outcome = outcomeOf(*m_current, request.save ? RecordStep::Save : RecordStep::Register, owner);
+    m_current.reset();
+    if (!request.save)
+        outcome.record = {};
+    if (!request.registerOn)
+        outcome.registerLine = {};
+    return outcome;
 }
 
-QList<RecordKeeping::Message> RecordKeeping::messagesFor(const GameEndOutcome &outcome)
+record::GameEndOutcome RecordKeeping::outcomeOf(KeeperRun &keeperRun, RecordStep step, QWidget *owner) const
 {
-    QList<Message> messages;
-    if (outcome.record) {
-        switch (outcome.record->kind) {
-        case SaveOutcome::Kind::Saved: messages.append({kRecordSaved, Dialogs::Icon::None}); break;
-        case SaveOutcome::Kind::Beaten:
-            messages.append({recordTakenMeanwhile(outcome.record->onDisk), Dialogs::Icon::Information});
-            break;
-        case SaveOutcome::Kind::Failed: messages.append({outcome.record->failure, Dialogs::Icon::Warning}); break;
-        }
+    const KeeperRun::Result result = keeperRun.wait(waitNotice(step, m_context.classFolder), owner);
+    Outcome failure;
+    switch (result.ended) {
+    case KeeperRun::Ended::Answered:
+        if (const auto reply = keeper::parseReply(result.reply))
+            return *reply;
+        failure = Outcome::failed(Cause::KeeperFailed);
+        break;
+    case KeeperRun::Ended::GaveUp: failure = Outcome::failed(Cause::NoAnswer, m_folder); break;
+    case KeeperRun::Ended::CutShort:
+        failure = Outcome::failed(Cause::CutShort, m_folder);
+        failure.happened = Happened::Unconfirmed;
+        break;
+    case KeeperRun::Ended::Failed:
+        failure = Outcome::failed(result.error != 0 ? Cause::KeeperMissing : Cause::KeeperFailed, {}, result.error);
+        break;
     }
-    if (outcome.registerFailure)
-        messages.append({*outcome.registerFailure, Dialogs::Icon::Warning});
-    return messages;
+    return {failure, failure};
+}
+
+bool RecordKeeping::isWriting() const { return m_current && m_current->isWriting(); }
+
+void RecordKeeping::abandon()
+{
+    if (m_current)
+        m_current->abandon();
 }

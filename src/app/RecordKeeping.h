@@ -1,17 +1,20 @@
 #pragma once
 
 #include "app/ClassroomSettings.h"
-#include "app/Dialogs.h"
-#include "record/GameEnd.h"
+#include "app/RecordMessages.h"
+#include "record/RecordOutcome.h"
 
-#include <QList>
+#include <QByteArray>
+#include <QString>
 
+#include <memory>
+
+class KeeperRun;
 class QWidget;
-struct WaitOptions;
 
-// The record folder's steps as the window takes them: each one beside the
-// window (BesideWindow.h), with a notice of what it waits for, and given up
-// when the folder does not answer.
+// The record folder's steps as the window takes them: each one a run of
+// the record keeper beside the window, with a notice of what it waits for,
+// given up when the folder does not answer in time.
 class RecordKeeping
 {
 public:
@@ -19,36 +22,39 @@ public:
     static constexpr std::int16_t kFileNumber = 1;
 
     explicit RecordKeeping(ClassroomSettings settings);
+    ~RecordKeeping();
 
-    // The folder's path, one trailing '/'; nothing on disk is touched.
-    QString folderPath() const;
+    // The folder, for showing; nothing on disk is touched.
+    QString folderShown() const { return m_context.folder; }
+    const RecordContext &context() const { return m_context; }
 
-    // The folder made when missing, a save cut short completed, and the
-    // pair read; problem says why no record can be kept there.
-    StartRecord readAtStart(const QString &winDir, QWidget *owner) const;
+    // The start's step begins at once, while the pupil types a name; its
+    // outcome is waited for when the game needs it.
+    void beginStart();
+    record::Outcome finishStart(QWidget *owner);
 
-    // What the end of a game writes, from the captions it shows: the
-    // record when the score beats the one shown at start (only if it still
-    // beats the one on disk), and the register's line.
+    // The end of a game, from the captions it shows: the record when the
+    // score beats the one shown at start (only if it still beats the one on
+    // disk), and the register's line.
     struct Captions
     {
         QString best, score, name, wrong, total;
     };
-    GameEndOutcome finishGame(const QString &winDir, const Captions &captions, QWidget *owner) const;
+    record::GameEndOutcome finishGame(const Captions &captions, QWidget *owner);
 
-    // What the pupil is told, record first, then register.
-    struct Message
-    {
-        QString text;
-        Dialogs::Icon icon;
-    };
-    static QList<Message> messagesFor(const GameEndOutcome &outcome);
+    // Whether a save is being written now: the window then stays.
+    bool isWriting() const;
+    // The window closes: a step that has not begun to write is given up.
+    void abandon();
 
 private:
-    RecordFolder folder(const QString &winDir) const;
-    WaitOptions waitOptions(const QString &notice, QWidget *owner) const;
-    QString notAnswering(const RecordFolder &folder) const;
-    int waitLimitSeconds() const;
+    std::unique_ptr<KeeperRun> run(const QByteArray &request) const;
+    record::GameEndOutcome outcomeOf(KeeperRun &run, RecordStep step, QWidget *owner) const;
 
     ClassroomSettings m_settings;
+    QByteArray m_folder;
+    bool m_perUser = true;
+    bool m_refused = false; // root in a class folder
+    RecordContext m_context;
+    std::unique_ptr<KeeperRun> m_current;
 };

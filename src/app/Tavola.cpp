@@ -59,26 +59,28 @@ void Tavola::Form_Load()
     m_state.rightAnswers = 0;
     m_state.wrongAnswers = 0;
     c.Timer1->stop();
+    // The record is read while the pupil types a name.
+    m_records.beginStart();
     const QString name = m_services.dialogs->inputBox(QStringLiteral("Come ti chiami?"), kAppTitle);
     m_services.dialogs->messageBox(QStringLiteral(" ") + name + QStringLiteral(" vediamo se sei un vero campione  "),
                                 kAppTitle, Dialogs::Icon::None);
     c.lblnome1->setCaption(name);
     m_state.winDir = GetSystemDir();
     m_state.fileNum = RecordKeeping::kFileNumber;
-    const StartRecord record = m_records.readAtStart(m_state.winDir, shownOwner());
+    const record::Outcome record = m_records.finishStart(shownOwner());
     // Said at every start while it lasts, before the clock starts: the
     // game goes on, but no record can be kept, and the teacher should hear
     // of it.
-    if (record.problem) {
-        m_services.dialogs->messageBox(*record.problem, kAppTitle, Dialogs::Icon::Warning);
+    if (const auto problem = startProblem(record, m_records.context())) {
+        m_services.dialogs->messageBox(*problem, kAppTitle, Dialogs::Icon::Warning);
         if (m_ended || !m_loaded)
             return;
     }
     startCountdown();
     m_state.rightAnswers = 0;
     m_state.wrongAnswers = 0;
-    c.lblpunti->setCaption(record.shown.score);
-    c.lblnome->setCaption(record.shown.name);
+    c.lblpunti->setCaption(record.pair.score);
+    c.lblnome->setCaption(record.pair.name);
     refreshClock();
 }
 
@@ -119,14 +121,11 @@ void Tavola::cmdExit_Click()
     m_controls.Timer1->stop();
     const Controls &c = m_controls;
     m_state.fileNum = RecordKeeping::kFileNumber;
-    m_waitingOnDisk = true;
-    const GameEndOutcome outcome = m_records.finishGame(
-        m_state.winDir,
+    const record::GameEndOutcome outcome = m_records.finishGame(
         {c.lblpunti->caption(), c.lblScore->caption(), c.lblnome1->caption(), c.lblScore1->caption(),
          c.lblScore2->caption()},
         shownOwner());
-    m_waitingOnDisk = false;
-    for (const RecordKeeping::Message &message : RecordKeeping::messagesFor(outcome))
+    for (const RecordMessage &message : endMessages(outcome, m_records.context()))
         if (!m_ended)
             m_services.dialogs->messageBox(message.text, kAppTitle, message.icon);
     endProgram();
@@ -198,7 +197,7 @@ void Tavola::Timer1_Timer()
 
 QString Tavola::GetSystemDir()
 {
-    // Only the path: the folder is made, checked and read beside the
-    // window, where a share that does not answer cannot hold it.
-    return m_records.folderPath();
+    // Only the path: the record keeper makes, checks and reads the folder
+    // beside the window, where a share that does not answer cannot hold it.
+    return m_records.folderShown() + u'/';
 }

@@ -82,7 +82,6 @@ private:
     bool m_activatePending = false;
     bool m_ending = false;
     bool m_ended = false;
-    bool m_waitingOnDisk = false;
     bool m_judged = false;
     MenuFocus m_menuFocus{*this, m_controls, [this] { return m_loaded; }, [this] { return m_ended; },
                           [this] { copy_Click(); }};

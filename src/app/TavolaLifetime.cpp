@@ -117,13 +117,14 @@ void Tavola::changeEvent(QEvent *event)
 void Tavola::closeEvent(QCloseEvent *event)
 {
     // The program never ends in the middle of a save: the close box waits
-    // until it is done.
-    if (m_waitingOnDisk) {
+    // until it is written, or the folder stops answering.
+    if (m_records.isWriting()) {
         event->ignore();
         return;
     }
     // The close box ends the game without the end-of-game steps: nothing
-    // is saved.
+    // is saved, and a step that has not begun to write never will.
+    m_records.abandon();
     event->accept();
     endProgram();
 }

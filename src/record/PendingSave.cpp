@@ -1,12 +1,15 @@
 #include "record/PendingSave.h"
 
 #include "record/RecordFolder.h"
-#include "record/RecordIo.h"
 #include "record/RecordNames.h"
+#include "record/StagedFile.h"
 
 #include <QList>
 
 #include <cerrno>
+
+using record::Cause;
+using record::Outcome;
 
 namespace {
 
@@ -15,6 +18,11 @@ constexpr QByteArrayView kPendingMagic = "tarvimonda pending record 1\n";
 // A record file is one short line; anything beyond this was not written by
 // us.
 constexpr qint64 kMaxPendingBytes = 1024 * 1024;
+
+Outcome notReplaceable(int why, const char *file)
+{
+    return Outcome::failed(why == EISDIR ? Cause::FolderInPlace : Cause::Protected, file, why);
+}
 
 } // namespace
 
@@ -44,64 +52,58 @@ std::optional<std::pair<QByteArray, QByteArray>> parsePending(const QByteArray &
     return std::make_pair(content.mid(start, scoreSize), content.mid(start + scoreSize, nameSize));
 }
 
-PairPlacement putPairInPlace(const RecordFolder &folder, const QByteArray &score, const QByteArray &name)
+PairPlacement putPairInPlace(const recordio::RecordFolder &folder, const QByteArray &score, const QByteArray &name)
 {
-    const QString scorePath = folder.file(kScoreFileName);
-    const QString namePath = folder.file(kNameFileName);
-    for (const QString &path : {scorePath, namePath})
-        if (auto why = recordio::replaceable(path))
-            return {QStringLiteral("il file %1 non si può sostituire: %2").arg(path, *why)};
-    const mode_t mode = recordio::fileModeFor(folder.path());
+    for (const char *file : {kScoreFileName, kNameFileName})
+        if (const int why = recordio::replaceable(folder, file))
+            return {notReplaceable(why, file)};
     // What to put back if the name cannot follow the score. A missing file
     // reads as empty, so putting it back empty keeps the same record.
-    const recordio::Head old = recordio::readRegular(scorePath, kMaxPendingBytes);
+    const recordio::Head old = folder.read(kScoreFileName, kMaxPendingBytes);
     if (!recordio::holdsNoRecord(old.error))
-        return {QStringLiteral("il file %1 non si può leggere: %2").arg(scorePath, recordio::reason(old.error))};
-    recordio::Staged newScore(scorePath, score, mode);
-    recordio::Staged newName(namePath, name, mode);
-    recordio::Staged oldScore(scorePath, old.bytes, mode);
-    for (const recordio::Staged *staged : {&newScore, &newName, &oldScore})
-        if (staged->failure())
-            return {*staged->failure()};
-    if (auto why = newScore.putInPlace())
-        return {QStringLiteral("il file %1 non si può sostituire: %2").arg(scorePath, *why)};
-    if (auto why = newName.putInPlace()) {
-        const bool halfWay = oldScore.putInPlace().has_value();
-        return {QStringLiteral("il file %1 non si può sostituire: %2").arg(namePath, *why), halfWay};
+        return {Outcome::failed(old.error == EISDIR ? Cause::FolderInPlace : Cause::Unreadable, kScoreFileName, old.error)};
+    recordio::Staged newScore(folder, kScoreFileName, score);
+    recordio::Staged newName(folder, kNameFileName, name);
+    recordio::Staged oldScore(folder, kScoreFileName, old.bytes);
+    for (const auto &[staged, file] : {std::pair{&newScore, kScoreFileName}, {&newName, kNameFileName}, {&oldScore, kScoreFileName}})
+        if (staged->error())
+            return {Outcome::failed(Cause::WriteFailed, file, staged->error())};
+    if (const int error = newScore.putInPlace())
+        return {Outcome::failed(Cause::WriteFailed, kScoreFileName, error), true};
+    if (const int error = newName.putInPlace()) {
+        (void)oldScore.putInPlace();
+        return {Outcome::failed(Cause::WriteFailed, kNameFileName, error), true};
     }
     return {};
 }
 
-std::optional<std::pair<QByteArray, QByteArray>> readPendingSave(const RecordFolder &folder)
+std::optional<std::pair<QByteArray, QByteArray>> readPendingSave(const recordio::RecordFolder &folder)
 {
-    const recordio::Head content = recordio::readRegular(folder.file(kPendingName), kMaxPendingBytes);
+    const recordio::Head content = folder.read(kPendingName, kMaxPendingBytes);
     if (content.error != 0)
         return std::nullopt;
     return parsePending(content.bytes);
 }
 
-std::optional<QString> finishPendingSave(const RecordFolder &folder)
+std::optional<Outcome> finishPendingSave(const recordio::RecordFolder &folder)
 {
-    const QString pendingPath = folder.file(kPendingName);
-    switch (recordio::kindOf(pendingPath)) {
+    switch (folder.kindOf(kPendingName)) {
     case recordio::Kind::Missing: return std::nullopt;
-    case recordio::Kind::Folder:
-        return QStringLiteral("al posto del file %1 c'è una cartella: l'insegnante può cancellarla").arg(pendingPath);
+    case recordio::Kind::Folder: return Outcome::failed(Cause::FolderInPlace, kPendingName, EISDIR);
     case recordio::Kind::Other: // planted, not ours
     case recordio::Kind::Regular: break;
     }
-    const recordio::Head content = recordio::readRegular(pendingPath, kMaxPendingBytes);
-    const auto files = content.error == 0 ? parsePending(content.bytes) : std::nullopt;
+    const recordio::Head content = folder.read(kPendingName, kMaxPendingBytes);
     if (!recordio::holdsNoRecord(content.error))
-        return QStringLiteral("il file %1 non si può leggere: %2").arg(pendingPath, recordio::reason(content.error));
-    if (files) {
-        if (auto placed = putPairInPlace(folder, files->first, files->second); placed.failure)
-            return placed.failure;
-        if (const int error = recordio::syncFolder(folder.path()))
-            return QStringLiteral("la cartella %1 non conferma la scrittura (%2)").arg(folder.path(), recordio::reason(error));
+        return Outcome::failed(Cause::PendingKept, kPendingName, content.error);
+    if (const auto files = content.error == 0 ? parsePending(content.bytes) : std::nullopt) {
+        if (const PairPlacement placed = putPairInPlace(folder, files->first, files->second); placed.failure)
+            return Outcome::failed(Cause::PendingKept, placed.failure->file, placed.failure->error);
+        if (const int error = folder.sync())
+            return Outcome::failed(Cause::PendingKept, folder.path(), error);
     }
     // Done, or not ours (a link, a pipe, a damaged file): either way gone.
-    if (!recordio::removeEntry(pendingPath))
-        return QStringLiteral("il file %1 non si può togliere: %2").arg(pendingPath, recordio::reason(errno));
+    if (const int error = folder.remove(kPendingName))
+        return Outcome::failed(Cause::PendingKept, kPendingName, error);
     return std::nullopt;
 }

@@ -1,79 +1,207 @@
 #include "record/RecordFolder.h"
 
-#include "record/RecordIo.h"
-
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
+#include <QList>
 
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-RecordFolder::RecordFolder(const QString &path, Origin origin)
-    : m_path(recordio::withOneSlash(path))
-    , m_origin(origin)
+namespace recordio {
+namespace {
+
+constexpr int kSafeFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+QByteArray withoutTrailingSlashes(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path.isEmpty() ? QByteArray(".") : path;
+}
+
+// A staged copy of a file: its name, a dot and six letters or digits.
+bool isStagingOf(const char *entry, const char *name)
+{
+    const std::size_t length = std::strlen(name);
+    if (std::strncmp(entry, name, length) != 0 || entry[length] != '.' || std::strlen(entry) != length + 7)
+        return false;
+    for (const char *c = entry + length + 1; *c; ++c)
+        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')))
+            return false;
+    return true;
+}
+
+} // namespace
+
+RecordFolder::RecordFolder(QByteArray path)
+    : m_path(withoutTrailingSlashes(std::move(path)))
 {
 }
 
-void RecordFolder::make() const
-{
-    // A failure here surfaces as the folder's problem, or when a file
-    // cannot be made.
-    if (isChosen())
-        ::mkdir(QFile::encodeName(m_path).constData(), 0777);
-    else
-        QDir().mkpath(m_path);
-}
-
-bool RecordFolder::isThere() const
+bool RecordFolder::isMissing() const
 {
     struct stat info {};
-    return ::stat(QFile::encodeName(m_path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::stat(m_path.constData(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
-std::optional<QString> RecordFolder::unusable() const
+int RecordFolder::make(Making making) const
 {
-    // The folder itself may be a link the teacher made; what it leads to
-    // must be a folder.
-    // Without the trailing '/': a file there is "not a folder", not an
-    // unreachable path.
-    const QByteArray path = QFile::encodeName(m_path.size() > 1 ? m_path.chopped(1) : m_path);
+    if (making == Making::WithParents) {
+        // Each missing part in turn, as `mkdir -p` does.
+        for (qsizetype slash = m_path.indexOf('/', 1); slash > 0; slash = m_path.indexOf('/', slash + 1)) {
+            if (::mkdir(m_path.left(slash).constData(), 0755) != 0 && errno != EEXIST)
+                return errno;
+        }
+    }
+    // A class folder is shared by its group, as its parent decides.
+    const mode_t mode = making == Making::WithParents ? 0755 : 0775;
+    return ::mkdir(m_path.constData(), mode) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+int RecordFolder::open()
+{
+    m_fd = Fd(::open(m_path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat info {};
-    QString why;
-    if (::stat(path.constData(), &info) != 0)
-        why = errno == ENOENT ? QStringLiteral("la cartella non esiste e non si può creare")
-                              : QStringLiteral("la cartella non si può raggiungere (%1)").arg(recordio::reason(errno));
-    else if (!S_ISDIR(info.st_mode))
-        why = QStringLiteral("non è una cartella");
-    else if (::access(path.constData(), W_OK | X_OK) != 0)
-        why = QStringLiteral("non si può scrivere (%1)").arg(recordio::reason(errno));
-    else
-        return std::nullopt;
-    return why;
+    if (!m_fd.isOpen() || ::fstat(m_fd.get(), &info) != 0)
+        return errno;
+    // The owner always reads and writes; group and others as the folder
+    // lets them.
+    m_fileMode = (info.st_mode & 0066) | 0600;
+    return 0;
 }
 
-std::optional<QString> RecordFolder::problem() const
+int RecordFolder::writable() const
 {
-    if (const auto why = unusable())
-        return problemWith(*why);
-    return std::nullopt;
+    // The effective ids: the keeper may hold the folder's group.
+    return ::faccessat(m_fd.get(), ".", W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
 }
 
-QString RecordFolder::problemWith(const QString &why) const
+Opened RecordFolder::openFile(const char *name, int access, std::optional<mode_t> create) const
 {
-    return QStringLiteral("Il record non può essere tenuto nella cartella %1: %2.\n"
-                          "Si può giocare lo stesso, ma il record non sarà salvato. "
-                          "Avvisa l'insegnante.")
-        .arg(QDir::toNativeSeparators(QDir::cleanPath(m_path)), why);
+    Opened opened;
+    if (create) {
+        opened.fd = Fd(::openat(m_fd.get(), name, access | O_CREAT | O_EXCL | kSafeFlags, *create));
+        opened.created = opened.fd.isOpen();
+        if (!opened.created && errno != EEXIST) {
+            opened.error = errno;
+            return opened;
+        }
+    }
+    if (!opened.fd.isOpen())
+        opened.fd = Fd(::openat(m_fd.get(), name, access | kSafeFlags));
+    struct stat info {};
+    if (!opened.fd.isOpen())
+        opened.error = errno;
+    else if (::fstat(opened.fd.get(), &info) != 0)
+        opened.error = errno;
+    else if (S_ISDIR(info.st_mode))
+        opened.error = EISDIR;
+    else if (!S_ISREG(info.st_mode))
+        opened.error = kNotRegular;
+    else if (info.st_nlink > 1)
+        opened.error = kHardLinked;
+    else if (opened.created && (info.st_mode & 07777) != *create)
+        (void)::fchmod(opened.fd.get(), *create); // a umask narrowed it; only a file we made
+    if (opened.error != 0)
+        opened.fd.close();
+    return opened;
 }
 
-QString defaultRecordFolder()
+Head RecordFolder::read(const char *name, qint64 maxBytes) const
 {
-    // On Linux this is $XDG_DATA_HOME, or ~/.local/share when it is unset or
-    // empty; elsewhere the platform's per-user data folder.
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty())
-        base = QDir::homePath();
-    return recordio::withOneSlash(base + QStringLiteral("/tarvimonda"));
+    Head head;
+    Opened file = openFile(name, O_RDONLY);
+    struct stat info {};
+    if (file.error != 0 || ::fstat(file.fd.get(), &info) != 0) {
+        head.error = file.error != 0 ? file.error : errno;
+        return head;
+    }
+    head.bytes.resize(maxBytes);
+    qint64 got = 0;
+    while (got < maxBytes) {
+        const ssize_t n = ::read(file.fd.get(), head.bytes.data() + got, static_cast<size_t>(maxBytes - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            head.error = errno;
+            head.bytes.clear();
+            return head;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    head.bytes.truncate(got);
+    head.cut = got == maxBytes && info.st_size > maxBytes;
+    return head;
 }
+
+Kind RecordFolder::kindOf(const char *name) const
+{
+    struct stat info {};
+    if (::fstatat(m_fd.get(), name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return Kind::Missing;
+    if (S_ISREG(info.st_mode))
+        return Kind::Regular;
+    return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::Other;
+}
+
+int RecordFolder::createIfMissing(const char *name) const
+{
+    Opened file = openFile(name, O_RDONLY, m_fileMode);
+    return file.error != 0 ? file.error : file.fd.close();
+}
+
+int RecordFolder::remove(const char *name) const
+{
+    return ::unlinkat(m_fd.get(), name, 0) == 0 || errno == ENOENT ? 0 : errno;
+}
+
+int RecordFolder::sync() const { return ::fsync(m_fd.get()) == 0 ? 0 : errno; }
+
+void RecordFolder::removeLeftoverStaging(std::initializer_list<const char *> names) const
+{
+    // Names only: nothing in the folder is looked at, let alone followed.
+    DIR *dir = ::fdopendir(::fcntl(m_fd.get(), F_DUPFD_CLOEXEC, 0));
+    if (!dir)
+        return;
+    ::rewinddir(dir);
+    QList<QByteArray> leftovers;
+    while (const dirent *entry = ::readdir(dir)) {
+        for (const char *name : names)
+            if (isStagingOf(entry->d_name, name))
+                leftovers.append(QByteArray(entry->d_name));
+    }
+    ::closedir(dir);
+    for (const QByteArray &name : leftovers)
+        remove(name.constData());
+}
+
+bool holdsNoRecord(int error)
+{
+    return error == 0 || error == ENOENT || error == ELOOP || error == ENXIO || error == kNotRegular
+           || error == kHardLinked;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+} // namespace recordio

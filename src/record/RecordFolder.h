@@ -1,46 +1,107 @@
 #pragma once
 
-#include <QString>
+#include "record/Fd.h"
+#include "record/RecordOutcome.h"
 
+#include <QByteArray>
+
+#include <initializer_list>
 #include <optional>
+#include <sys/types.h>
 
-// Where the record is kept: the folder's path, normalised once, and whether
-// a teacher chose it (configuration or command line) or it is the per-user
-// default.
+// A record folder that other users may write too, opened once: every file
+// step goes through the folder's descriptor, no open follows a symbolic
+// link, and only regular files with a single name are read, appended to or
+// locked, so a link, hard link, pipe, device or huge file planted there
+// never sends a step elsewhere, blocks it or fills its memory.
+namespace recordio {
+
+using record::kHardLinked;
+using record::kNotRegular;
+
+enum class Kind { Missing, Regular, Folder, Other };
+
+struct Opened
+{
+    Fd fd;
+    int error = 0; // errno, kNotRegular or kHardLinked
+    bool created = false;
+};
+
+// At most some bytes from the start of a regular file. error is ENOENT for
+// a missing file; any other error means the file is there but unreadable.
+struct Head
+{
+    QByteArray bytes;
+    bool cut = false; // the file held more
+    int error = 0;
+};
+
 class RecordFolder
 {
 public:
-    enum class Origin { PerUser, Chosen };
+    // How a missing folder is made: a chosen one only as its last part, so
+    // a share that is not mounted is never replaced by a local folder; the
+    // per-user one with its parents.
+    enum class Making { LastPartOnly, WithParents };
 
-    // Not explicit: a plain path is a per-user folder.
-    RecordFolder(const QString &path = {}, Origin origin = Origin::PerUser);
+    // path: the folder as the system names it (a link to a folder is
+    // followed: a teacher may point at a share that way).
+    explicit RecordFolder(QByteArray path);
 
-    // The folder with exactly one trailing '/'.
-    const QString &path() const { return m_path; }
-    QString file(const char *name) const { return m_path + QLatin1StringView(name); }
-    bool isChosen() const { return m_origin == Origin::Chosen; }
+    const QByteArray &path() const { return m_path; }
+    QByteArray file(const char *name) const { return m_path + '/' + name; }
 
-    // Makes the folder when it is missing: the per-user one with its
-    // parents; a chosen one only its last part, so a share that is not
-    // mounted is reported, never silently replaced by a local folder.
-    void make() const;
+    // Whether it must be made first.
+    bool isMissing() const;
+    // Makes it when missing; 0 or errno.
+    int make(Making making) const;
+    // Opens it for the steps that follow; 0 or errno (ENOTDIR: not a folder).
+    int open();
+    bool isOpen() const { return m_fd.isOpen(); }
+    int fd() const { return m_fd.get(); }
+    // Whether this process may make and replace files in it; 0 or errno.
+    int writable() const;
 
-    // Whether a folder stands there (the path may be a link to it).
-    bool isThere() const;
+    // A file of the folder, checked on the descriptor to be one regular
+    // file with one name. With create, a missing file is made first
+    // (exclusively: a dangling link never makes us create its target) with
+    // exactly that mode.
+    Opened openFile(const char *name, int access, std::optional<mode_t> create = std::nullopt) const;
+    Head read(const char *name, qint64 maxBytes) const;
+    // What stands at a name, the name itself (a link is not followed).
+    Kind kindOf(const char *name) const;
+    // Creates an empty file where nothing stands; an existing regular file
+    // is left untouched. 0, or why it cannot be used.
+    int createIfMissing(const char *name) const;
+    // Removes a file, a link or a pipe, never a folder; 0 or errno.
+    int remove(const char *name) const;
+    // Makes the renames durable, so a power cut cannot undo one. 0 or errno.
+    int sync() const;
+    // Removes what staging left behind for these files when a program was
+    // killed half-way. Only for a holder of the record lock.
+    void removeLeftoverStaging(std::initializer_list<const char *> names) const;
 
-    // Why the record cannot be kept here (missing, not a folder, not
-    // writable), in Italian and naming the folder; nothing when it can.
-    std::optional<QString> problem() const;
-    // The same for a reason found otherwise.
-    QString problemWith(const QString &why) const;
-    // The same reason alone ("la cartella non esiste e non si può creare").
-    std::optional<QString> unusable() const;
+    // Mode for files made here: readable and writable by whom the folder
+    // is, whatever the umask, so every user who shares it reads what
+    // another wrote.
+    mode_t fileMode() const { return m_fileMode; }
 
 private:
-    QString m_path;
-    Origin m_origin;
+    QByteArray m_path; // without a trailing '/', except for the root
+    Fd m_fd;
+    mode_t m_fileMode = 0600;
 };
 
-// The per-user folder: $XDG_DATA_HOME/tarvimonda/, or
-// ~/.local/share/tarvimonda/. Nothing on disk is touched.
-QString defaultRecordFolder();
+// Whether a read that failed with error found nothing that can hold a
+// record: no file, or something planted in its place (a link, a pipe, a
+// second name of another file), which is replaced, never followed. A
+// folder, or a real file that cannot be read (permissions, a failing disk),
+// is not "no record".
+bool holdsNoRecord(int error);
+
+// Writes all the bytes at the descriptor's position; false with errno set
+// when they did not all go (a full disk gives ENOSPC).
+bool writeAll(int fd, const QByteArray &bytes);
+
+} // namespace recordio

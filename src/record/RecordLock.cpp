@@ -1,11 +1,9 @@
 #include "record/RecordLock.h"
 
-#include "record/RecordIo.h"
+#include "record/LockHolder.h"
 #include "record/RecordNames.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QThread>
 
 #include <algorithm>
@@ -15,28 +13,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// Whether the file at path is the one open on fd, a link not followed.
-bool stillAtPath(int fd, const QString &path)
-{
-    struct stat held {};
-    struct stat now {};
-    return ::fstat(fd, &held) == 0
-           && ::fstatat(AT_FDCWD, QFile::encodeName(path).constData(), &now, AT_SYMLINK_NOFOLLOW) == 0
-           && now.st_dev == held.st_dev && now.st_ino == held.st_ino;
-}
-
-} // namespace
-
-RecordLock::RecordLock(const RecordFolder &folder, Mode mode)
-    : m_path(folder.file(kRecordLockName))
+RecordLock::RecordLock(const recordio::RecordFolder &folder, Mode mode)
+    : m_folder(folder)
     , m_mode(mode)
-    , m_fileMode(static_cast<int>(recordio::fileModeFor(folder.path())))
 {
 }
 
 RecordLock::~RecordLock() { release(); }
+
+bool RecordLock::stillAtPath(int fd) const
+{
+    // Whether the file open on fd is the one at the lock's name, a link not
+    // followed.
+    struct stat held {};
+    struct stat now {};
+    return ::fstat(fd, &held) == 0 && ::fstatat(m_folder.fd(), kRecordLockName, &now, AT_SYMLINK_NOFOLLOW) == 0
+           && now.st_dev == held.st_dev && now.st_ino == held.st_ino;
+}
 
 RecordLock::Attempt RecordLock::replacePlanted(int error)
 {
@@ -45,24 +38,23 @@ RecordLock::Attempt RecordLock::replacePlanted(int error)
     // it, so it is safe to take its place. A folder or another user's file
     // we may not open is left for the teacher.
     struct stat info {};
-    const bool exists = ::fstatat(AT_FDCWD, QFile::encodeName(m_path).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
-    if (!exists)
+    if (::fstatat(m_folder.fd(), kRecordLockName, &info, AT_SYMLINK_NOFOLLOW) != 0)
         return Attempt::Retry;
     const bool plantedFile = S_ISREG(info.st_mode) && (error == recordio::kHardLinked || (info.st_mode & 0666) == 0);
     const bool plantedOther = !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-    if ((plantedFile || plantedOther) && recordio::removeEntry(m_path))
+    if ((plantedFile || plantedOther) && m_folder.remove(kRecordLockName) == 0)
         return Attempt::Retry;
     m_error = S_ISDIR(info.st_mode) ? EISDIR : error;
     return Attempt::Failed;
 }
 
-RecordLock::Attempt RecordLock::tryOnce()
+RecordLock::Attempt RecordLock::tryOnce(recordio::Fd &busy)
 {
-    recordio::Opened file = recordio::openFile(m_path, O_RDWR, static_cast<mode_t>(m_fileMode));
+    recordio::Opened file = m_folder.openFile(kRecordLockName, O_RDWR, m_folder.fileMode());
     // Another user's lock file we may not write: a read-only descriptor
     // locks as well on a local disk.
     if (file.error == EACCES) {
-        file = recordio::openFile(m_path, O_RDONLY);
+        file = m_folder.openFile(kRecordLockName, O_RDONLY);
         if (file.error == ENOENT) {
             m_error = EACCES; // the folder does not let us make it
             return Attempt::Failed;
@@ -80,30 +72,34 @@ RecordLock::Attempt RecordLock::tryOnce()
     }
     const int operation = m_mode == Mode::Exclusive ? LOCK_EX : LOCK_SH;
     if (::flock(file.fd.get(), operation | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK || errno == EINTR)
-            return Attempt::Busy;
-        m_error = errno;
-        return Attempt::Failed;
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            m_error = errno;
+            return Attempt::Failed;
+        }
+        busy = std::move(file.fd); // to say who holds it, if it stays so
+        return Attempt::Busy;
     }
     // The holder before us removes the file on release: a lock won on a
     // removed file guards nothing, so it must still be the one at the path.
-    if (!stillAtPath(file.fd.get(), m_path))
+    if (!stillAtPath(file.fd.get()))
         return Attempt::Retry;
     m_fd = std::move(file.fd);
     return Attempt::Held;
 }
 
-RecordLock::Result RecordLock::acquire(int waitMs, const std::function<bool()> &abandoned)
+RecordLock::Result RecordLock::acquire(int waitMs)
 {
     if (isHeld())
         return Result::Held;
     m_error = 0;
+    m_holder = {};
     QElapsedTimer waited;
     waited.start();
     int pauseMs = 1;
     int planted = 0;
+    recordio::Fd busy;
     for (;;) {
-        switch (tryOnce()) {
+        switch (tryOnce(busy)) {
         case Attempt::Held: return Result::Held;
         case Attempt::Failed: return Result::Failed;
         case Attempt::Retry:
@@ -113,8 +109,10 @@ RecordLock::Result RecordLock::acquire(int waitMs, const std::function<bool()> &
             continue;
         case Attempt::Busy: break;
         }
-        if (waited.elapsed() >= waitMs || (abandoned && abandoned()))
+        if (waited.elapsed() >= waitMs) {
+            m_holder = lockHolderOf(busy.get());
             return Result::Busy;
+        }
         // Short pauses: a save holds the lock for a few milliseconds, and a
         // queue of a whole class must drain in about as many.
         QThread::msleep(static_cast<unsigned long>(std::min<qint64>(pauseMs, std::max<qint64>(1, waitMs - waited.elapsed()))));
@@ -130,21 +128,7 @@ void RecordLock::release()
     // finds it gone once it gets the lock, and starts again on a new one. A
     // reader removes it only when no other holder is left.
     const bool alone = m_mode == Mode::Exclusive || ::flock(m_fd.get(), LOCK_EX | LOCK_NB) == 0;
-    if (alone && stillAtPath(m_fd.get(), m_path))
-        recordio::removeEntry(m_path);
+    if (alone && stillAtPath(m_fd.get()))
+        m_folder.remove(kRecordLockName);
     m_fd.close();
-}
-
-QString RecordLock::failure() const
-{
-    const QString shown = QDir::toNativeSeparators(m_path);
-    const QString folder = QDir::toNativeSeparators(m_path.left(m_path.lastIndexOf(u'/') + 1));
-    if (recordio::kindOf(m_path) == recordio::Kind::Missing && (m_error == EACCES || m_error == EPERM || m_error == EROFS))
-        return QStringLiteral("permesso negato nella cartella %1.").arg(folder);
-    if (m_error == EISDIR || m_error == EACCES || m_error == EPERM)
-        return QStringLiteral("il file %1 non si può usare (%2): l'insegnante può cancellarlo, "
-                              "il programma lo crea di nuovo.")
-            .arg(shown, recordio::reason(m_error));
-    return QStringLiteral("la cartella %1 non si può bloccare per la scrittura (%2).")
-        .arg(folder, recordio::reason(m_error));
 }

@@ -1,11 +1,7 @@
 #pragma once
 
 #include "record/RecordFolder.h"
-#include "record/RecordIo.h"
-
-#include <QString>
-
-#include <functional>
+#include "record/RecordOutcome.h"
 
 // The lock that lets one program at a time compare and write the record in
 // a folder that many programs, users or machines share, while readers at
@@ -23,28 +19,29 @@ public:
     enum class Mode { Exclusive, Shared };
     enum class Result { Held, Busy, Failed };
 
-    explicit RecordLock(const RecordFolder &folder, Mode mode = Mode::Exclusive);
+    RecordLock(const recordio::RecordFolder &folder, Mode mode);
     ~RecordLock();
     RecordLock(const RecordLock &) = delete;
     RecordLock &operator=(const RecordLock &) = delete;
 
-    // Waits at most waitMs for the lock, or until abandoned() says the
-    // caller no longer wants it (Busy then). Failed: the lock file cannot
-    // be made or used; failure() says why and what the teacher can do.
-    Result acquire(int waitMs, const std::function<bool()> &abandoned = {});
+    // Waits at most waitMs for the lock. Busy: another held it all along
+    // (holder() says who, as far as this machine sees). Failed: the lock
+    // file cannot be made or used (error() says why).
+    Result acquire(int waitMs);
     void release();
     bool isHeld() const { return m_fd.isOpen(); }
-    QString failure() const;
-    const QString &path() const { return m_path; }
+    int error() const { return m_error; }
+    const record::Holder &holder() const { return m_holder; }
 
 private:
     enum class Attempt { Held, Busy, Retry, Failed };
-    Attempt tryOnce();
+    Attempt tryOnce(recordio::Fd &busy);
     Attempt replacePlanted(int error);
+    bool stillAtPath(int fd) const;
 
-    QString m_path;
+    const recordio::RecordFolder &m_folder;
     Mode m_mode;
-    int m_fileMode;
     recordio::Fd m_fd;
     int m_error = 0;
+    record::Holder m_holder;
 };

@@ -16,6 +16,17 @@ inline constexpr auto kRegisterFileName = "registro.csv";
 // read up to this many bytes, so start-up never hangs on a huge file.
 inline constexpr qint64 kMaxRecordBytes = 4096;
 
+// Longest name a save writes, encoded: with its CR LF it still fits in what
+// a start reads back.
+inline constexpr qint64 kMaxNameBytes = kMaxRecordBytes - 2;
+
 // How long a step waits for other copies of the program to finish theirs:
 // enough for a whole class ending at once on a slow network share.
 inline constexpr int kRecordLockWaitMs = 60'000;
+
+// The one record of an installed game, shared by every account of the
+// machine: the record keeper serves it with group "games", so pupils can
+// neither read nor change it by hand. A root-owned configuration file may
+// name another folder for the machine.
+inline constexpr auto kMachineRecordFolder = "/var/games/tarvimonda";
+inline constexpr auto kMachineConfigurationFile = "/etc/xdg/tarvimonda/tarvimonda.conf";

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "record/RecordFolder.h"
-#include "record/RecordNames.h"
+#include "record/RecordOutcome.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
-#include <optional>
 
-class WorkGate;
+namespace recordio {
+class RecordFolder;
+}
 
 // The teacher's register: one line for every game that ended, in
 // "registro.csv" beside the record, for a spreadsheet with Italian settings
@@ -32,15 +32,9 @@ QByteArray registerHeader();
 // LF or blanks at its ends is quoted, with " doubled.
 QByteArray registerLine(const RegisterEntry &entry);
 
-// Adds the entry's line to the register in folder, writing the header
-// first when the file is new or empty. The line goes in whole or not at
-// all. The caller holds the record lock. On failure returns an Italian
-// explanation naming the file.
-std::optional<QString> appendToRegister(const RecordFolder &folder, const RegisterEntry &entry);
-
-// Why a line could not be added, naming the register.
-QString registerUnreachable(const RecordFolder &folder, const QString &why);
-
-// The same as appendToRegister, taking the record lock itself.
-std::optional<QString> addToRegister(const RecordFolder &folder, const RegisterEntry &entry,
-                                     int lockWaitMs = kRecordLockWaitMs, WorkGate *gate = nullptr);
+// Adds the entry's line to the register in the folder, writing the header
+// first when the file is new or empty, and starting a line of its own when
+// the last one has no line end (a spreadsheet saved it so). The line goes
+// in whole or not at all. The caller holds the record lock. Added,
+// Unconfirmed (the line is in, the disk did not confirm it) or Failed.
+record::Outcome appendToRegister(const recordio::RecordFolder &folder, const RegisterEntry &entry);

@@ -89,7 +89,7 @@ private Q_SLOTS:
         GameFixture game;
         game.start();
         game.state().rightAnswers = 3;
-        game.find<Label>("lblScore")->setCaption("3");
+        game.showScore(3);
         game.window->Timer1_Timer();
         QWidget *before = game.find("lblScore");
         game.answerer->press("No");
@@ -113,7 +113,7 @@ private Q_SLOTS:
         game.start();
         for (int i = 0; i < 50; ++i)
             game.window->Timer1_Timer();
-        game.find<Label>("lblScore")->setCaption("4");
+        game.showScore(4);
         game.state().rightAnswers = 4;
         const auto modeBefore = game.window->state().exerciseMode;
         QPointer<QWidget> oldScore = game.find("lblScore");
@@ -224,7 +224,7 @@ private Q_SLOTS:
         game.start();
         QCOMPARE(game.caption("lblpunti"), QStringLiteral("7\r\n"));
         QCOMPARE(game.caption("lblnome"), QStringLiteral("Anna\r\n"));
-        game.find<Label>("lblScore")->setCaption("7");
+        game.showScore(7);
         QTest::mouseClick(game.find("cmdExit"), Qt::LeftButton);
         QCOMPARE(game.endCalls, 1);
         QCOMPARE(game.answerer->seen.size(), 2);
@@ -238,7 +238,7 @@ private Q_SLOTS:
         GameFixture game;
         game.writeRecord("7\r\n", "Anna\r\n");
         game.start(QString::fromUtf8("Niccolò"));
-        game.find<Label>("lblScore")->setCaption("8");
+        game.showScore(8);
         bool savedBeforeMessage = false;
         game.answerer->then([&](QWidget *dialog) {
             savedBeforeMessage = game.readFile("esprle.txt") == "8\r\n";
@@ -264,7 +264,7 @@ private Q_SLOTS:
         GameFixture game;
         game.start(QStringLiteral("Aldo"));
         game.writeRecord(meanwhile + "\r\n", "Bea\r\n");
-        game.find<Label>("lblScore")->setCaption("3");
+        game.showScore(3);
         game.answerer->press("OK");
         game.window->cmdExit_Click();
         QCOMPARE(game.answerer->seen.last().text,
@@ -290,7 +290,7 @@ private Q_SLOTS:
         QFETCH(QString, told);
         GameFixture game(std::make_shared<MixingRandomSource>(7), [](ClassroomSettings &settings) { settings.recordWaitMs = 2000; });
         game.start();
-        game.find<Label>("lblScore")->setCaption("4");
+        game.showScore(4);
         std::unique_ptr<SilentShare> share;
         pid_t holder = -1;
         if (silent) {
@@ -372,7 +372,7 @@ private Q_SLOTS:
         GameFixture game(std::make_shared<MixingRandomSource>(7), withRegister);
         game.writeRecord("7\r\n", "Anna\r\n");
         game.start(QStringLiteral("Bea"));
-        game.find<Label>("lblScore")->setCaption("8");
+        game.showScore(8);
         game.answerer->press("OK");
         game.window->cmdExit_Click();
         QCOMPARE(game.answerer->seen.last().text, kSaved);
@@ -391,7 +391,7 @@ private Q_SLOTS:
         GameFixture game(std::make_shared<MixingRandomSource>(7), [](ClassroomSettings &settings) { settings.registerEnabled = true; });
         QVERIFY(QDir(game.folder.path()).mkdir(QStringLiteral("registro.csv")));
         game.start();
-        game.find<Label>("lblScore")->setCaption("3");
+        game.showScore(3);
         game.answerer->press("OK").press("OK");
         game.window->cmdExit_Click();
         QCOMPARE(game.readFile("esprle.txt"), QByteArray("3\r\n"));
@@ -406,7 +406,7 @@ private Q_SLOTS:
         GameFixture tie;
         tie.writeRecord("15abc\r\n", "Anna\r\n");
         tie.start();
-        tie.find<Label>("lblScore")->setCaption("15");
+        tie.showScore(15);
         tie.window->cmdExit_Click();
         QCOMPARE(tie.answerer->seen.size(), 2);
         QCOMPARE(tie.readFile("esprle.txt"), QByteArray("15abc\r\n"));
@@ -414,7 +414,7 @@ private Q_SLOTS:
         GameFixture beaten;
         beaten.writeRecord("15abc\r\n", "Anna\r\n");
         beaten.start();
-        beaten.find<Label>("lblScore")->setCaption("16");
+        beaten.showScore(16);
         beaten.answerer->press("OK");
         beaten.window->cmdExit_Click();
         QCOMPARE(beaten.readFile("esprle.txt"), QByteArray("16\r\n"));
@@ -433,7 +433,7 @@ private Q_SLOTS:
     {
         GameFixture game;
         game.start();
-        game.find<Label>("lblScore")->setCaption("9");
+        game.showScore(9);
         game.window->close();
         QCOMPARE(game.endCalls, 1);
         QCOMPARE(game.readFile("esprle.txt"), QByteArray());

@@ -247,7 +247,7 @@ private Q_SLOTS:
         GameFixture game;
         game.writeRecord("2\r\n", "Anna\r\n");
         game.start(QStringLiteral("Bea"));
-        game.find<Label>("lblScore")->setCaption("5");
+        game.showScore(5);
         for (int i = 0; i < 900; ++i)
             game.window->Timer1_Timer();
         game.find<QTimer>("Timer1")->setInterval(1);
@@ -292,7 +292,7 @@ private Q_SLOTS:
         // The score file turns into a folder behind the game's back.
         QFile::remove(game.folder.filePath("esprle.txt"));
         QVERIFY(QDir(game.folder.path()).mkdir("esprle.txt"));
-        game.find<Label>("lblScore")->setCaption("3");
+        game.showScore(3);
         game.answerer->press("OK");
         game.window->cmdExit_Click();
         const auto &message = game.answerer->seen.last();

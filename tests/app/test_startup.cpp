@@ -193,6 +193,43 @@ private Q_SLOTS:
         QVERIFY(installQtItalian(*QCoreApplication::instance()));
         QCOMPARE(QCoreApplication::translate("QLineEdit", "Select All"), QStringLiteral("Seleziona tutto"));
     }
+
+    void defaultFolderFollowsXdgDataHome_data()
+    {
+        QTest::addColumn<bool>("setXdg");
+        QTest::addColumn<QByteArray>("xdgValue");
+        QTest::newRow("XDG_DATA_HOME set") << true << QByteArray("data");
+        QTest::newRow("XDG_DATA_HOME empty") << true << QByteArray();
+        QTest::newRow("XDG_DATA_HOME unset") << false << QByteArray();
+    }
+    void defaultFolderFollowsXdgDataHome()
+    {
+        QFETCH(bool, setXdg);
+        QFETCH(QByteArray, xdgValue);
+        const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
+        const bool hadXdg = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+        const QByteArray oldHome = qgetenv("HOME");
+        // HOME points into a temporary folder: the user's own data folder
+        // is never looked at.
+        QTemporaryDir temporary;
+        qputenv("HOME", QFile::encodeName(temporary.path()));
+        QString expected = temporary.path() + QStringLiteral("/.local/share/tarvimonda");
+        if (!setXdg) {
+            qunsetenv("XDG_DATA_HOME");
+        } else if (xdgValue.isEmpty()) {
+            qputenv("XDG_DATA_HOME", QByteArray());
+        } else {
+            qputenv("XDG_DATA_HOME", QFile::encodeName(temporary.filePath(QString::fromLatin1(xdgValue))));
+            expected = temporary.filePath(QStringLiteral("data/tarvimonda"));
+        }
+        const QString folder = defaultRecordFolder();
+        qputenv("HOME", oldHome);
+        if (hadXdg)
+            qputenv("XDG_DATA_HOME", oldXdg);
+        else
+            qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(folder, expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(StartupTest)

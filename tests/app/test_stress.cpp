@@ -5,7 +5,6 @@
 #include "GameFixture.h"
 
 #include "play/Numbers.h"
-#include "record/RecordFiles.h"
 #include "record/RecordText.h"
 #include "ui/PictureButton.h"
 

@@ -1,18 +1,13 @@
 // One game's end of game, as its own process: the real compare-and-save on
-// a record folder. Tests start many of these at once.
+// a record folder, as the keeper does it, with every flush to disk slowed
+// down as on a slow network share.
 //
-//   record_saver FOLDER SCORE NAME [register]
+//   record_saver FOLDER SCORE NAME
 //
-// Prints "saved", "beaten SCORE NAME" (the record that stands) or
-// "failed MESSAGE". With TARVIMONDA_SLOW_SYNC_MS set, every flush to disk
-// takes that long, as on a slow network share. With "register", the game's
-// line goes into the register under the same lock.
-#include "play/Numbers.h"
-#include "record/RecordFiles.h"
-#include "record/Register.h"
-
-#include <QByteArray>
-#include <QString>
+// Prints the outcome as the keeper does. TARVIMONDA_SLOW_SYNC_MS: how long
+// every flush takes.
+#include "RecordStepsRun.h"
+#include "keeper/KeeperProtocol.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,32 +36,12 @@ extern "C" int fsync(int fd) noexcept
 
 int main(int argc, char *argv[])
 {
-    if (argc != 4 && argc != 5) {
-        std::fputs("usage: record_saver FOLDER SCORE NAME [register]\n", stderr);
+    if (argc != 4) {
+        std::fputs("usage: record_saver FOLDER SCORE NAME\n", stderr);
         return 2;
     }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    const QString score = QString::fromLocal8Bit(argv[2]);
-    const QString name = QString::fromLocal8Bit(argv[3]);
-    std::optional<QString> registerFailure;
-    const SaveOutcome outcome = saveRecordIfBetter(
-        folder, score, name,
-        [&](const RecordText &onDisk) { return leadingNumber(score) > leadingNumber(onDisk.score); },
-        kRecordLockWaitMs, [&](bool newRecord) {
-            if (argc == 5)
-                registerFailure = appendToRegister(folder, {QDateTime::currentDateTime(), name, score, QStringLiteral("0"),
-                                                            score, newRecord});
-        });
-    if (registerFailure)
-        std::fprintf(stderr, "%s\n", registerFailure->toUtf8().constData());
-    QByteArray line;
-    switch (outcome.kind) {
-    case SaveOutcome::Kind::Saved: line = "saved"; break;
-    case SaveOutcome::Kind::Beaten:
-        line = "beaten " + outcome.onDisk.score.trimmed().toUtf8() + ' ' + outcome.onDisk.name.trimmed().toUtf8();
-        break;
-    case SaveOutcome::Kind::Failed: line = "failed " + outcome.failure.toUtf8(); break;
-    }
-    std::puts(line.constData());
+    const auto outcome = endIn(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]),
+                               QString::fromLocal8Bit(argv[3]));
+    std::fputs(keeper::encodeReply(outcome).constData(), stdout);
     return 0;
 }

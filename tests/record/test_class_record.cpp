@@ -2,10 +2,9 @@
 // a slow disk, a program that died holding the lock, other pupils' files
 // and whatever they plant there.
 #include "FileBytes.h"
-#include "SaveRecord.h"
-#include "record/RecordFiles.h"
+#include "KeeperClient.h"
+#include "RecordStepsRun.h"
 #include "record/RecordLock.h"
-#include "record/Register.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -33,22 +32,28 @@ QStringList entriesOf(const QString &folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-std::unique_ptr<QProcess> startSaver(const QString &folder, int score, const QString &name, int slowSyncMs = 0)
+// A game's end on a slow disk: every flush takes slowSyncMs.
+std::unique_ptr<QProcess> startSlowSaver(const QString &folder, int score, const QString &name, int slowSyncMs)
 {
     auto saver = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (slowSyncMs > 0)
-        environment.insert(QStringLiteral("TARVIMONDA_SLOW_SYNC_MS"), QString::number(slowSyncMs));
+    environment.insert(QStringLiteral("TARVIMONDA_SLOW_SYNC_MS"), QString::number(slowSyncMs));
     saver->setProcessEnvironment(environment);
     saver->start(QStringLiteral(RECORD_SAVER), {folder, QString::number(score), name});
     return saver;
 }
 
-QString outcomeOf(QProcess &saver)
+record::Happened recordOf(QProcess &process)
 {
-    if (!saver.waitForFinished(60'000) || saver.exitCode() != 0)
-        return QStringLiteral("<no answer>");
-    return QString::fromUtf8(saver.readAllStandardOutput()).trimmed();
+    const auto outcome = outcomeOf(process);
+    return outcome ? outcome->record.happened : record::Happened::Nothing;
+}
+
+recordio::RecordFolder opened(const QString &path)
+{
+    recordio::RecordFolder folder(QFile::encodeName(path));
+    folder.open();
+    return folder;
 }
 
 bool lockIsHeld(const QString &folder)
@@ -96,21 +101,23 @@ private Q_SLOTS:
         clock.start();
         for (int i = 0; i < 30; ++i) {
             scores.push_back((i * 7) % 30 + 1);
-            savers.push_back(startSaver(m_dir, scores.back(), QStringLiteral("P%1").arg(scores.back())));
+            savers.push_back(startKeeper(QStringLiteral(TARVIMONDA_KEEPER),
+                                         endRequest(m_dir, scores.back(), QStringLiteral("P%1").arg(scores.back()))));
         }
         for (std::size_t i = 0; i < savers.size(); ++i) {
-            const QString outcome = outcomeOf(*savers[i]);
+            const auto outcome = outcomeOf(*savers[i]);
+            QVERIFY(outcome);
             const int own = scores[i];
             if (own == 30)
-                QCOMPARE(outcome, QStringLiteral("saved")); // the best game is confirmed
-            if (outcome == u"saved")
+                QCOMPARE(outcome->record.happened, record::Happened::Saved); // the best game is confirmed
+            if (outcome->record.happened == record::Happened::Saved)
                 continue;
             // Told the truth: the record that stands is at least as good,
             // and it is a whole pair.
-            const QStringList words = outcome.split(u' ');
-            QVERIFY2(words.size() == 3 && words[0] == u"beaten", qPrintable(outcome));
-            QVERIFY2(words[1].toInt() >= own, qPrintable(QStringLiteral("%1 told %2").arg(own).arg(outcome)));
-            QCOMPARE(words[2], QStringLiteral("P") + words[1]);
+            QCOMPARE(outcome->record.happened, record::Happened::Beaten);
+            const int standing = outcome->record.pair.score.toInt();
+            QVERIFY2(standing >= own, qPrintable(QStringLiteral("%1 told %2").arg(own).arg(standing)));
+            QCOMPARE(outcome->record.pair.name.trimmed(), QStringLiteral("P%1").arg(standing));
         }
         QVERIFY2(clock.elapsed() < 20'000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(bytesOf(score()), QByteArray("30\r\n"));
@@ -122,15 +129,15 @@ private Q_SLOTS:
     {
         // Every flush of the first save takes 2.5 s: the whole save takes
         // longer than any fixed age after which a lock could be called stale.
-        auto slow = startSaver(m_dir, 5, QStringLiteral("Lenta"), 2500);
+        auto slow = startSlowSaver(m_dir, 5, QStringLiteral("Lenta"), 2500);
         QElapsedTimer clock;
         clock.start();
         while (!lockIsHeld(m_dir) && clock.elapsed() < 10'000)
             QTest::qWait(5);
         QVERIFY(lockIsHeld(m_dir));
-        auto quick = startSaver(m_dir, 9, QStringLiteral("Svelta"));
-        QCOMPARE(outcomeOf(*quick), QStringLiteral("saved"));
-        QCOMPARE(outcomeOf(*slow), QStringLiteral("saved"));
+        auto quick = startKeeper(QStringLiteral(TARVIMONDA_KEEPER), endRequest(m_dir, 9, QStringLiteral("Svelta")));
+        QCOMPARE(recordOf(*quick), record::Happened::Saved);
+        QCOMPARE(recordOf(*slow), record::Happened::Saved);
         // Had the quick one barged in, the slow one would have finished
         // last and left 5 / Lenta.
         QCOMPARE(bytesOf(score()), QByteArray("9\r\n"));
@@ -143,7 +150,8 @@ private Q_SLOTS:
         QCOMPARE(::pipe(ready), 0);
         const pid_t holder = ::fork();
         if (holder == 0) {
-            RecordLock lock(m_dir);
+            const recordio::RecordFolder folder = opened(m_dir);
+            RecordLock lock(folder, RecordLock::Mode::Exclusive);
             const char held = lock.acquire(0) == RecordLock::Result::Held ? 'y' : 'n';
             (void)!::write(ready[1], &held, 1);
             ::pause();
@@ -158,8 +166,7 @@ private Q_SLOTS:
 
         QElapsedTimer clock;
         clock.start();
-        const auto failure = saveRecord(m_dir, QStringLiteral("3"), QStringLiteral("Ada"));
-        QVERIFY2(!failure, failure ? qPrintable(*failure) : "");
+        QVERIFY(saved(saveIn(m_dir, QStringLiteral("3"), QStringLiteral("Ada"))));
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(entriesOf(m_dir), kRecordFiles);
     }
@@ -201,11 +208,8 @@ private Q_SLOTS:
 
         QElapsedTimer clock;
         clock.start();
-        prepareRecordFiles(m_dir);
-        const RecordText shown = loadRecord(m_dir);
-        const auto failure = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), 2000);
-        const auto registerFailure = addToRegister(m_dir, {QDateTime::currentDateTime(), QStringLiteral("Luca"),
-                                                           QStringLiteral("8"), QStringLiteral("0"), QStringLiteral("8")});
+        const record::Pair shown = startIn(m_dir).pair;
+        const record::GameEndOutcome end = endIn(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), 2000, true);
         QVERIFY2(clock.elapsed() < 2000, "a planted entry held the game up");
 
         QCOMPARE(bytesOf(outside), outsideBefore); // never written, never created
@@ -213,12 +217,14 @@ private Q_SLOTS:
         // Only a folder stays in the way, and the pupil is told which.
         const bool inTheWay = planted == u"folder" && entry != u"registro.csv";
         const bool registerInTheWay = entry == u"registro.csv" || (inTheWay && entry == u"record.lock");
-        QVERIFY2(!failure == !inTheWay, failure ? qPrintable(*failure) : "saved");
-        QVERIFY2(!registerFailure == !registerInTheWay, registerFailure ? qPrintable(*registerFailure) : "added");
-        if (inTheWay)
-            QVERIFY2(failure->contains(QDir::toNativeSeparators(m_dir + entry)), qPrintable(*failure));
-        else
+        QCOMPARE(end.record.happened, inTheWay ? record::Happened::Failed : record::Happened::Saved);
+        QCOMPARE(end.registerLine.happened, registerInTheWay ? record::Happened::Failed : record::Happened::Added);
+        if (inTheWay) {
+            QCOMPARE(end.record.cause, record::Cause::FolderInPlace);
+            QCOMPARE(end.record.file, QFile::encodeName(entry));
+        } else {
             QCOMPARE(bytesOf(score()) + bytesOf(name()), QByteArray("8\r\nLuca\r\n"));
+        }
     }
 
     void namesKeepTheirEncoding_data()
@@ -236,9 +242,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, player);
         QFETCH(QByteArray, bytes);
-        QVERIFY(!saveRecord(m_dir, QStringLiteral("4"), player));
+        QVERIFY(saved(saveIn(m_dir, QStringLiteral("4"), player)));
         QCOMPARE(bytesOf(name()), bytes + "\r\n");
-        QCOMPARE(loadRecord(m_dir).name, player + QStringLiteral("\r\n"));
+        QCOMPARE(startIn(m_dir).pair.name, player + QStringLiteral("\r\n"));
     }
 
     void twoPupilsShareAGroupFolder()
@@ -258,9 +264,10 @@ private Q_SLOTS:
         // Anna sets a record, then dies holding the lock, with a umask that
         // keeps others from writing her files.
         QCOMPARE(asUser(kAnna, kClass, 022, [&] {
-                     if (saveRecord(dir, QStringLiteral("5"), QStringLiteral("Anna")))
+                     if (!saved(saveIn(dir, QStringLiteral("5"), QStringLiteral("Anna"))))
                          return 1;
-                     RecordLock lock(dir);
+                     const recordio::RecordFolder folder = opened(dir);
+                     RecordLock lock(folder, RecordLock::Mode::Exclusive);
                      if (lock.acquire(0) != RecordLock::Result::Held)
                          return 2;
                      ::_exit(0); // no release: the lock file stays, as after a crash
@@ -269,14 +276,14 @@ private Q_SLOTS:
         // Bea, with a umask that keeps everything to herself, reads Anna's
         // record, takes the lock over and replaces Anna's files.
         QCOMPARE(asUser(kBea, kClass, 077, [&] {
-                     if (!prepareRecordFiles(dir) || loadRecord(dir).name != u"Anna\r\n")
+                     if (startIn(dir).pair.name != u"Anna\r\n")
                          return 1;
-                     return saveRecord(dir, QStringLiteral("9"), QStringLiteral("Bea"), 2000) ? 2 : 0;
+                     return saved(saveIn(dir, QStringLiteral("9"), QStringLiteral("Bea"), 2000)) ? 0 : 2;
                  }),
                  0);
         // And Anna can still read Bea's record.
         QCOMPARE(asUser(kAnna, kClass, 022, [&] {
-                     return loadRecord(dir).score == u"9\r\n" ? 0 : 1;
+                     return startIn(dir).pair.score == u"9\r\n" ? 0 : 1;
                  }),
                  0);
         QCOMPARE(bytesOf(name()), QByteArray("Bea\r\n"));
@@ -294,13 +301,14 @@ private Q_SLOTS:
         };
         const auto annaSaves = [&] {
             return asUser(kAnna, kClass, 022, [&] {
-                const auto failure = saveRecord(dir, QStringLiteral("20"), QStringLiteral("Anna"), 2000);
-                return !failure ? 0 : failure->contains(QStringLiteral("non si può leggere")) ? 3 : 4;
+                const record::Outcome outcome = saveIn(dir, QStringLiteral("20"), QStringLiteral("Anna"), 2000);
+                return saved(outcome) ? 0 : outcome.cause == record::Cause::Unreadable ? 3 : 4;
             });
         };
         // A chosen folder a pupil may not write is said at start, as that pupil.
         QCOMPARE(asUser(kAnna, kClass, 022, [&] {
-                     return int(!RecordFolder(m_folder->temporary.path(), RecordFolder::Origin::Chosen).problem());
+                     return int(startIn(m_folder->temporary.path(), recordio::RecordFolder::Making::LastPartOnly).cause
+                                != record::Cause::FolderDenied);
                  }),
                  0);
         QCOMPARE(beaLocksUp(0600), 0);

@@ -1,6 +1,5 @@
 #include "FileBytes.h"
-#include "SaveRecord.h"
-#include "record/RecordFiles.h"
+#include "RecordStepsRun.h"
 #include "record/RecordText.h"
 
 #include <QDateTime>
@@ -9,45 +8,23 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
 #include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
-#include <memory>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+using record::Cause;
+using record::Happened;
+
 namespace {
 
-
-bool runningAsRoot()
-{
-    return ::geteuid() == 0;
-}
-
-// Puts an environment variable back as it was when the test ends.
-class EnvGuard
-{
-public:
-    explicit EnvGuard(const char *name) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_value(qgetenv(name)) {}
-    ~EnvGuard()
-    {
-        if (m_had)
-            qputenv(m_name, m_value);
-        else
-            qunsetenv(m_name);
-    }
-    EnvGuard(const EnvGuard &) = delete;
-    EnvGuard &operator=(const EnvGuard &) = delete;
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_value;
-};
+bool runningAsRoot() { return ::geteuid() == 0; }
 
 } // namespace
 
@@ -55,69 +32,38 @@ class TestRecordFiles : public QObject, RecordFolderFixture
 {
     Q_OBJECT
 
+private:
+    // The name file holds these bytes; what does a start show?
+    QString shownName(const QByteArray &bytes)
+    {
+        writeBytes(name(), bytes);
+        return startIn(m_dir).pair.name;
+    }
+
 private Q_SLOTS:
     void init() { renewFolder(); }
     void cleanup() { m_folder.reset(); }
 
     // --- where the files live ---
 
-    void defaultFolderFollowsXdgDataHome_data()
-    {
-        QTest::addColumn<bool>("setXdg");
-        QTest::addColumn<QByteArray>("xdgValue");
-        QTest::newRow("XDG_DATA_HOME set") << true << QByteArray("data");
-        QTest::newRow("XDG_DATA_HOME empty") << true << QByteArray();
-        QTest::newRow("XDG_DATA_HOME unset") << false << QByteArray();
-    }
-    void defaultFolderFollowsXdgDataHome()
-    {
-        QFETCH(bool, setXdg);
-        QFETCH(QByteArray, xdgValue);
-        const EnvGuard xdg("XDG_DATA_HOME");
-        const EnvGuard home("HOME");
-        // HOME points into the temporary folder too: the user's own data
-        // folder must never be touched.
-        const QString fakeHome = m_folder->temporary.path() + QStringLiteral("/home");
-        QVERIFY(QDir().mkpath(fakeHome));
-        qputenv("HOME", QFile::encodeName(fakeHome));
-        QString expected = fakeHome + QStringLiteral("/.local/share/tarvimonda/");
-        if (!setXdg) {
-            qunsetenv("XDG_DATA_HOME");
-        } else if (xdgValue.isEmpty()) {
-            qputenv("XDG_DATA_HOME", QByteArray());
-        } else {
-            const QString xdgDir = m_folder->temporary.path() + u'/' + QString::fromLatin1(xdgValue);
-            QVERIFY(QDir().mkpath(xdgDir));
-            qputenv("XDG_DATA_HOME", QFile::encodeName(xdgDir));
-            expected = xdgDir + QStringLiteral("/tarvimonda/");
-        }
-
-        const QString folder = defaultRecordFolder();
-        RecordFolder(folder).make();
-        QCOMPARE(folder, expected);
-        QVERIFY(QFileInfo(folder).isDir());
-    }
-
-    void prepareFolderCreatesWithOneTrailingSlash_data()
+    void missingFolderIsMadeAsItsOriginWants_data()
     {
         QTest::addColumn<QString>("given");
         QTest::addColumn<bool>("chosen");
-        QTest::newRow("no slash") << QStringLiteral("a/b") << false;
-        QTest::newRow("one slash") << QStringLiteral("a/b/") << false;
-        QTest::newRow("many slashes") << QStringLiteral("a/b///") << false;
+        QTest::newRow("per-user: with its parents") << QStringLiteral("a/b") << false;
+        QTest::newRow("per-user, slashes at the end") << QStringLiteral("a/b///") << false;
         // A share that is not mounted is never made a local folder.
         QTest::newRow("chosen: its last part only") << QStringLiteral("a/b") << true;
     }
-    void prepareFolderCreatesWithOneTrailingSlash()
+    void missingFolderIsMadeAsItsOriginWants()
     {
         QFETCH(QString, given);
         QFETCH(bool, chosen);
-        const RecordFolder made(m_dir + given, chosen ? RecordFolder::Origin::Chosen : RecordFolder::Origin::PerUser);
-        made.make();
-        const QString folder = made.path();
-        QCOMPARE(folder, m_dir + QStringLiteral("a/b/"));
-        QCOMPARE(QFileInfo(folder).isDir(), !chosen);
-        QCOMPARE(saveRecord(made, QStringLiteral("8"), QStringLiteral("Luca"), 300).has_value(), chosen);
+        using Making = recordio::RecordFolder::Making;
+        const record::Outcome start = startIn(m_dir + given, chosen ? Making::LastPartOnly : Making::WithParents);
+        QCOMPARE(start.happened, chosen ? Happened::Failed : Happened::Read);
+        QCOMPARE(start.cause, chosen ? Cause::FolderMissing : Cause::None);
+        QCOMPARE(QFileInfo(m_dir + QStringLiteral("a/b")).isDir(), !chosen);
         QCOMPARE(QFileInfo::exists(m_dir + QStringLiteral("a")), !chosen);
     }
 
@@ -125,18 +71,16 @@ private Q_SLOTS:
 
     void firstRunCreatesBothFilesEmpty()
     {
-        QVERIFY(prepareRecordFiles(m_dir));
-        QVERIFY(QFileInfo(score()).isFile());
-        QVERIFY(QFileInfo(name()).isFile());
+        const record::Outcome start = startIn(m_dir);
+        QCOMPARE(start.happened, Happened::Read);
+        QCOMPARE(start.cause, Cause::None);
+        QCOMPARE(start.pair, record::Pair());
+        QVERIFY(QFileInfo(score()).isFile() && QFileInfo(name()).isFile());
         QCOMPARE(QFileInfo(score()).size(), 0);
         QCOMPARE(QFileInfo(name()).size(), 0);
-
-        const RecordText record = loadRecord(m_dir);
-        QCOMPARE(record.score, QString());
-        QCOMPARE(record.name, QString());
     }
 
-    void prepareLeavesExistingFilesUnchanged()
+    void startLeavesExistingFilesUnchanged()
     {
         storeRecord("7\r\n", "Anna\r\n");
         const QDateTime past = QDateTime::currentDateTime().addDays(-3);
@@ -145,9 +89,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
         }
-
-        QVERIFY(prepareRecordFiles(m_dir));
-
+        QCOMPARE(startIn(m_dir).pair, (record::Pair{QStringLiteral("7\r\n"), QStringLiteral("Anna\r\n")}));
         verifyRecordKept("7\r\n", "Anna\r\n");
         for (const QString &path : {score(), name()})
             QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), past.toSecsSinceEpoch());
@@ -158,27 +100,29 @@ private Q_SLOTS:
     void betterScoreRewritesBothFilesByteForByte()
     {
         storeRecord("7\r\n", "Anna\r\n");
-        QVERIFY(prepareRecordFiles(m_dir));
-        const RecordText before = loadRecord(m_dir);
-        QCOMPARE(before.score, QStringLiteral("7\r\n"));
-        QCOMPARE(before.name, QStringLiteral("Anna\r\n"));
-
-        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"));
-        QVERIFY2(!error, qPrintable(error.value_or(QString())));
+        QCOMPARE(saveIn(m_dir, QStringLiteral("8"), QStringLiteral("Luca")).happened, Happened::Saved);
         verifyRecordKept("8\r\n", "Luca\r\n");
         // No temporary or lock file left beside the record.
         QCOMPARE(QDir(m_dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList({kScoreFileName, kNameFileName}));
+        QCOMPARE(startIn(m_dir).pair, (record::Pair{QStringLiteral("8\r\n"), QStringLiteral("Luca\r\n")}));
+    }
 
-        const RecordText after = loadRecord(m_dir);
-        QCOMPARE(after.score, QStringLiteral("8\r\n"));
-        QCOMPARE(after.name, QStringLiteral("Luca\r\n"));
+    void aTieOrLessIsNoRecord()
+    {
+        storeRecord("7\r\n", "Anna\r\n");
+        for (const char *score : {"7", "6"}) {
+            const record::Outcome outcome = saveIn(m_dir, QString::fromLatin1(score), QStringLiteral("Luca"));
+            QCOMPARE(outcome.happened, Happened::Beaten);
+            QCOMPARE(outcome.pair, (record::Pair{QStringLiteral("7\r\n"), QStringLiteral("Anna\r\n")}));
+            verifyRecordKept("7\r\n", "Anna\r\n");
+        }
     }
 
     void saveIntoMissingFolderWithEmptyName()
     {
         m_dir += QStringLiteral("gone/again");
-        QVERIFY(!saveRecord(m_dir, QStringLiteral("12"), QString()));
+        QVERIFY(saved(saveIn(m_dir, QStringLiteral("12"), QString())));
         m_dir += u'/';
         verifyRecordKept("12\r\n", "\r\n");
     }
@@ -186,9 +130,9 @@ private Q_SLOTS:
     void utf8NameRoundTrips()
     {
         const QString player = QStringLiteral("Zoë Lòpez 李 \U0001F600");
-        QVERIFY(!saveRecord(m_dir, QStringLiteral("9"), player));
+        QVERIFY(saved(saveIn(m_dir, QStringLiteral("9"), player)));
         QCOMPARE(bytesOf(name()), player.toUtf8() + "\r\n");
-        QCOMPARE(loadRecord(m_dir).name, player + QStringLiteral("\r\n"));
+        QCOMPARE(startIn(m_dir).pair.name, player + QStringLiteral("\r\n"));
     }
 
     // --- decoding ---
@@ -215,8 +159,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QCOMPARE(decodeRecordText(bytes), text);
         // The same bytes read from a real file.
-        writeBytes(name(), bytes);
-        QCOMPARE(Leggifiletxt(name()), text);
+        QCOMPARE(shownName(bytes), text);
     }
 
     // --- files that are odd or hostile ---
@@ -230,7 +173,7 @@ private Q_SLOTS:
 
         QElapsedTimer timer;
         timer.start();
-        const QString text = Leggifiletxt(score());
+        const QString text = startIn(m_dir).pair.score;
         QVERIFY(timer.elapsed() < 1000);
         QCOMPARE(text.size(), kMaxRecordBytes);
         QVERIFY(text.startsWith(QStringLiteral("12\r\n")));
@@ -240,8 +183,7 @@ private Q_SLOTS:
     {
         // The bound falls between the two bytes of an "ò".
         const QByteArray head(kMaxRecordBytes - 1, 'a');
-        writeBytes(name(), head + QByteArray("\xC3\xB2").repeated(8));
-        QCOMPARE(Leggifiletxt(name()), QString::fromLatin1(head));
+        QCOMPARE(shownName(head + QByteArray("\xC3\xB2").repeated(8)), QString::fromLatin1(head));
     }
 
     void readBinaryBytesShowNoControls()
@@ -249,8 +191,7 @@ private Q_SLOTS:
         QByteArray bytes;
         for (int i = 0; i < 256; ++i)
             bytes.append(static_cast<char>(i));
-        writeBytes(name(), bytes.repeated(3));
-        const QString text = Leggifiletxt(name());
+        const QString text = shownName(bytes.repeated(3));
         QCOMPARE(text.size(), 3 * 256); // read as Windows-1252: one character a byte
         for (const QChar ch : text) {
             const char16_t u = ch.unicode();
@@ -259,58 +200,41 @@ private Q_SLOTS:
         }
     }
 
-    void readNotAReadableFileGivesEmptyText()
+    void oddFilesShowAsNoRecordAndNeverBlock()
     {
-        QCOMPARE(Leggifiletxt(m_dir + QStringLiteral("missing.txt")), QString());
-
+        // A folder in the score file's place: the name file is still made.
         QVERIFY(QDir().mkdir(score()));
-        QCOMPARE(Leggifiletxt(score()), QString());
+        QCOMPARE(startIn(m_dir).pair, record::Pair());
+        QVERIFY(QFileInfo(score()).isDir());
+        QVERIFY(QFileInfo(name()).isFile());
 
         // A pipe with no writer would block a plain open for ever.
-        const QString fifo = m_dir + QStringLiteral("pipe.txt");
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(QDir().rmdir(score()));
+        QCOMPARE(::mkfifo(QFile::encodeName(score()).constData(), 0600), 0);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(Leggifiletxt(fifo), QString());
+        QCOMPARE(startIn(m_dir).pair.score, QString());
         QVERIFY(timer.elapsed() < 1000);
 
         if (!runningAsRoot()) {
             writeBytes(name(), "Anna\r\n");
             QVERIFY(QFile::setPermissions(name(), QFileDevice::Permissions()));
-            QCOMPARE(Leggifiletxt(name()), QString());
+            QCOMPARE(startIn(m_dir).pair.name, QString());
         }
     }
 
-    void prepareRefusesFolderAndPipe()
-    {
-        QVERIFY(QDir().mkdir(score()));
-        QVERIFY(!prepareRecordFiles(m_dir));
-        QVERIFY(QFileInfo(score()).isDir());
-        QVERIFY(QFileInfo(name()).isFile()); // the other file is still prepared
-
-        QVERIFY(QDir().rmdir(score()));
-        QCOMPARE(::mkfifo(QFile::encodeName(score()).constData(), 0600), 0);
-        QElapsedTimer timer;
-        timer.start();
-        QVERIFY(!prepareRecordFiles(m_dir));
-        QVERIFY(timer.elapsed() < 1000);
-    }
-
-    // --- failed saves: a plain message, nothing lost ---
+    // --- failed saves: the typed cause, nothing lost ---
 
     void saveFolderCannotBeCreated()
     {
         const QString blocker = m_dir + QStringLiteral("plain.txt");
         writeBytes(blocker, "keep me");
-        const QString folder = RecordFolder(blocker + QStringLiteral("/sub")).path();
-        QVERIFY(!QFileInfo(folder).exists());
-        QVERIFY(!prepareRecordFiles(folder));
-        QCOMPARE(loadRecord(folder).score, QString());
-
-        const auto error = saveRecord(folder, QStringLiteral("8"), QStringLiteral("Luca"));
-        QVERIFY(error);
-        QVERIFY2(error->startsWith(QStringLiteral("Non è stato possibile salvare il record")), qPrintable(*error));
-        QVERIFY2(error->contains(QStringLiteral("non si può creare")), qPrintable(*error));
+        const QString folder = blocker + QStringLiteral("/sub");
+        QCOMPARE(startIn(folder).cause, Cause::FolderMissing);
+        const record::Outcome outcome = saveIn(folder, QStringLiteral("8"), QStringLiteral("Luca"));
+        QCOMPARE(outcome.happened, Happened::Failed);
+        QCOMPARE(outcome.cause, Cause::FolderMissing);
+        QCOMPARE(outcome.error, ENOTDIR);
         QCOMPARE(bytesOf(blocker), QByteArray("keep me"));
     }
 
@@ -329,12 +253,11 @@ private Q_SLOTS:
         const QByteArray kept = scoreIsFolder ? "Anna\r\n" : "7\r\n";
         QVERIFY(QDir().mkdir(folderPath));
         writeBytes(filePath, kept);
-        QCOMPARE(Leggifiletxt(folderPath), QString());
 
-        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"));
-        QVERIFY(error);
-        QVERIFY2(error->contains(QStringLiteral("è una cartella")), qPrintable(*error));
-        QVERIFY2(error->contains(QDir::toNativeSeparators(folderPath)), qPrintable(*error));
+        const record::Outcome outcome = saveIn(m_dir, QStringLiteral("8"), QStringLiteral("Luca"));
+        QCOMPARE(outcome.happened, Happened::Failed);
+        QCOMPARE(outcome.cause, Cause::FolderInPlace);
+        QCOMPARE(outcome.file, QByteArray(scoreIsFolder ? kScoreFileName : kNameFileName));
         QVERIFY(QFileInfo(folderPath).isDir());
         QCOMPARE(bytesOf(filePath), kept);
     }
@@ -345,16 +268,15 @@ private Q_SLOTS:
             QSKIP("root ignores folder permissions");
         storeRecord("7\r\n", "Anna\r\n");
         QVERIFY(QFile::setPermissions(m_dir, QFile::ReadOwner | QFile::ExeOwner));
-
-        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"));
-        QVERIFY(error);
-        QVERIFY2(error->startsWith(QStringLiteral("Non è stato possibile salvare il record")), qPrintable(*error));
+        const record::Outcome outcome = saveIn(m_dir, QStringLiteral("8"), QStringLiteral("Luca"));
+        QCOMPARE(outcome.cause, Cause::FolderDenied);
+        QCOMPARE(outcome.error, EACCES);
         verifyRecordKept("7\r\n", "Anna\r\n");
     }
 
     // --- two programs at once ---
 
-    void saveWaitsForHeldLockThenFails()
+    void saveWaitsForHeldLockThenSaysWhoHoldsIt()
     {
         storeRecord("7\r\n", "Anna\r\n");
         QLockFile other(m_dir + kRecordLockName);
@@ -362,23 +284,47 @@ private Q_SLOTS:
 
         QElapsedTimer timer;
         timer.start();
-        const auto error = saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), 300);
+        const record::Outcome outcome = saveIn(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), 300);
         const qint64 waited = timer.elapsed();
-        QVERIFY(error);
-        QVERIFY2(error->contains(QStringLiteral("un'altra copia del programma")), qPrintable(*error));
+        QCOMPARE(outcome.cause, Cause::LockBusy);
+        QCOMPARE(outcome.holder.pid, qint64(::getpid()));
+        QVERIFY2(QStringLiteral("test_record_files").startsWith(outcome.holder.program), qPrintable(outcome.holder.program));
+        QVERIFY(!outcome.holder.user.isEmpty());
         QVERIFY2(waited >= 250 && waited < 3000, qPrintable(QString::number(waited)));
         verifyRecordKept("7\r\n", "Anna\r\n");
 
         other.unlock();
-        QVERIFY(!saveRecord(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), 300));
+        QVERIFY(saved(saveIn(m_dir, QStringLiteral("8"), QStringLiteral("Luca"), 300)));
         verifyRecordKept("8\r\n", "Luca\r\n");
+    }
+
+    void startReadsBesideOtherStartsButNotBesideASave()
+    {
+        // Games starting together share the lock: none waits for another.
+        storeRecord("7\r\n", "Anna\r\n");
+        const int fd = ::open(QFile::encodeName(m_dir + kRecordLockName).constData(), O_RDWR | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::flock(fd, LOCK_SH), 0);
+        OpenGate gate;
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(stepsIn(m_dir, gate, 2000).start().cause, Cause::None);
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        // A save holds it alone: a start waits, then says who held it.
+        QCOMPARE(::flock(fd, LOCK_EX), 0);
+        timer.restart();
+        const record::Outcome start = stepsIn(m_dir, gate, 300).start();
+        QVERIFY(timer.elapsed() >= 250);
+        QCOMPARE(start.cause, Cause::LockBusy);
+        QCOMPARE(start.pair.score, QStringLiteral("7\r\n")); // read all the same
+        ::close(fd);
     }
 
     void concurrentSavesAlwaysLeaveAMatchingPair()
     {
         // Writers save pairs "<n>" / "P<n>"; a checker that holds the lock,
         // as a saving program does, must never see a score with another's name.
-        QVERIFY(!saveRecord(m_dir, QStringLiteral("0"), QStringLiteral("P0")));
+        QVERIFY(saved(saveIn(m_dir, QStringLiteral("1"), QStringLiteral("P1"))));
         std::atomic<bool> done{false};
         std::atomic<int> failures{0};
         std::atomic<int> mismatches{0};
@@ -388,8 +334,8 @@ private Q_SLOTS:
         for (int w = 1; w <= 3; ++w) {
             writers.emplace_back([&, w] {
                 for (int i = 0; i < 10; ++i) {
-                    const QString n = QString::number(w * 100 + i);
-                    if (saveRecord(m_dir, n, u'P' + n, 60000))
+                    const QString n = QString::number(i * 10 + w + 1);
+                    if (saveIn(m_dir, n, u'P' + n).happened == Happened::Failed)
                         ++failures;
                 }
             });
@@ -418,6 +364,7 @@ private Q_SLOTS:
         QCOMPARE(failures.load(), 0);
         QCOMPARE(mismatches.load(), 0);
         QVERIFY(checks.load() > 0);
+        QCOMPARE(bytesOf(score()), QByteArray("94\r\n"));
         QCOMPARE(bytesOf(name()), "P" + bytesOf(score()));
     }
 };

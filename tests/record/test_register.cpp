@@ -1,6 +1,8 @@
 // The teacher's register: its exact lines, names that must stay data, many
 // games adding lines at once, and a register that cannot be written.
 #include "FileBytes.h"
+#include "KeeperClient.h"
+#include "RecordStepsRun.h"
 #include "record/RecordLock.h"
 #include "record/Register.h"
 
@@ -24,12 +26,21 @@ RegisterEntry entry(const QString &name, bool newRecord = false)
 
 } // namespace
 
+using record::Cause;
+using record::Happened;
+
 class TestRegister : public QObject, RecordFolderFixture
 {
     Q_OBJECT
 
 private:
     QString registerPath() const { return m_dir + kRegisterFileName; }
+    record::Outcome append(const RegisterEntry &line) const
+    {
+        recordio::RecordFolder folder(QFile::encodeName(m_dir));
+        folder.open();
+        return appendToRegister(folder, line);
+    }
 
 private Q_SLOTS:
     void init() { renewFolder(); }
@@ -37,15 +48,25 @@ private Q_SLOTS:
 
     void headerThenOneLineAGame()
     {
-        QVERIFY(!appendToRegister(m_dir, entry(QStringLiteral("Niccolò"), true)));
-        QVERIFY(!appendToRegister(m_dir, entry(QStringLiteral("Anna"))));
+        QCOMPARE(append(entry(QStringLiteral("Niccolò"), true)).happened, Happened::Added);
+        QCOMPARE(append(entry(QStringLiteral("Anna"))).happened, Happened::Added);
         QCOMPARE(bytesOf(registerPath()), QByteArray("Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n"
                                                      "2026-03-09;08:05:07;Niccolò;12;3;15;sì\r\n"
                                                      "2026-03-09;08:05:07;Anna;12;3;15;no\r\n"));
         // Moved away by the teacher: the next game starts a fresh one.
         QVERIFY(QFile::rename(registerPath(), m_dir + QStringLiteral("marzo.csv")));
-        QVERIFY(!appendToRegister(m_dir, entry(QStringLiteral("Bea"))));
+        QCOMPARE(append(entry(QStringLiteral("Bea"))).happened, Happened::Added);
         QVERIFY(bytesOf(registerPath()).startsWith(registerHeader() + "2026-03-09;08:05:07;Bea;"));
+    }
+
+    void aLastLineWithoutLineEndKeepsItsOwnLine()
+    {
+        // As a spreadsheet may save it back.
+        writeBytes(registerPath(), "Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n2026-03-02;09:00:00;Ada;1;0;1;no");
+        QCOMPARE(append(entry(QStringLiteral("Bea"))).happened, Happened::Added);
+        QCOMPARE(bytesOf(registerPath()), QByteArray("Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n"
+                                                     "2026-03-02;09:00:00;Ada;1;0;1;no\r\n"
+                                                     "2026-03-09;08:05:07;Bea;12;3;15;no\r\n"));
     }
 
     void namesAreDataNeverFormulas_data()
@@ -74,16 +95,15 @@ private Q_SLOTS:
     void thirtyGamesAddThirtyWholeLines()
     {
         std::vector<std::unique_ptr<QProcess>> savers;
-        for (int score = 1; score <= 30; ++score) {
-            savers.push_back(std::make_unique<QProcess>());
-            savers.back()->start(QStringLiteral(RECORD_SAVER), {m_dir, QString::number(score),
-                                                                QStringLiteral("P%1").arg(score), QStringLiteral("register")});
-        }
+        for (int score = 1; score <= 30; ++score)
+            savers.push_back(startKeeper(QStringLiteral(TARVIMONDA_KEEPER),
+                                         endRequest(m_dir, score, QStringLiteral("P%1").arg(score), true)));
         int saved = 0;
         for (auto &saver : savers) {
-            QVERIFY(saver->waitForFinished(60'000));
-            QCOMPARE(saver->readAllStandardError(), QByteArray());
-            saved += saver->readAllStandardOutput().trimmed() == "saved";
+            const auto outcome = outcomeOf(*saver);
+            QVERIFY(outcome);
+            QCOMPARE(outcome->registerLine.happened, Happened::Added);
+            saved += outcome->record.happened == Happened::Saved;
         }
         const QList<QByteArray> lines = bytesOf(registerPath()).split('\n');
         QCOMPARE(lines.size(), 32); // header, 30 lines, nothing after the last line end
@@ -124,10 +144,12 @@ private Q_SLOTS:
         else if (obstacle == u"pipe")
             QCOMPARE(::mkfifo(path.constData(), 0666), 0);
         else
-            QVERIFY(!appendToRegister(m_dir, entry(QStringLiteral("Anna"))));
+            QCOMPARE(append(entry(QStringLiteral("Anna"))).happened, Happened::Added);
         const bool kept = obstacle == u"full" || obstacle == u"lock";
         const QByteArray before = kept ? bytesOf(registerPath()) : QByteArray();
-        RecordLock otherGame(m_dir);
+        recordio::RecordFolder folder(QFile::encodeName(m_dir));
+        QCOMPARE(folder.open(), 0);
+        RecordLock otherGame(folder, RecordLock::Mode::Exclusive);
         if (obstacle == u"lock")
             QCOMPARE(otherGame.acquire(0), RecordLock::Result::Held);
 
@@ -140,21 +162,30 @@ private Q_SLOTS:
             const rlimit limit{static_cast<rlim_t>(before.size() + 10), static_cast<rlim_t>(before.size() + 10)};
             if (obstacle == u"full")
                 ::setrlimit(RLIMIT_FSIZE, &limit);
-            const auto failure = obstacle == u"lock" ? addToRegister(m_dir, entry(QStringLiteral("Bea")), 300)
-                                                     : appendToRegister(m_dir, entry(QStringLiteral("Bea")));
-            const QByteArray message = failure.value_or(QString()).toUtf8();
-            (void)!::write(channel[1], message.constData(), static_cast<size_t>(message.size()));
+            OpenGate gate;
+            const record::Outcome outcome =
+                stepsIn(m_dir, gate, 300)
+                    .end({QStringLiteral("12"), QStringLiteral("Bea"), QStringLiteral("3"), QStringLiteral("15"), false,
+                          true, QDateTime::currentDateTime()})
+                    .registerLine;
+            const QByteArray reply = keeper::encodeReply({{}, outcome});
+            (void)!::write(channel[1], reply.constData(), static_cast<size_t>(reply.size()));
             ::_exit(0);
         }
         ::close(channel[1]);
-        char buffer[1024];
+        char buffer[4096];
         const ssize_t got = ::read(channel[0], buffer, sizeof buffer);
         ::close(channel[0]);
         ::waitpid(child, nullptr, 0);
-        const QString message = QString::fromUtf8(buffer, got > 0 ? got : 0);
-        QVERIFY2(message.startsWith(QStringLiteral("Non è stato possibile aggiungere questa partita al registro ")
-                                    + registerPath()),
-                 qPrintable(message));
+        const auto reply = keeper::parseReply(QByteArray(buffer, got > 0 ? got : 0));
+        QVERIFY(reply);
+        const record::Outcome &outcome = reply->registerLine;
+        QCOMPARE(outcome.happened, Happened::Failed);
+        QCOMPARE(outcome.cause, obstacle == u"folder" ? Cause::FolderInPlace
+                                : obstacle == u"lock" ? Cause::LockBusy
+                                                      : Cause::WriteFailed);
+        if (obstacle == u"full")
+            QCOMPARE(outcome.error, EFBIG);
         QVERIFY(!QFileInfo::exists(outside));
         if (kept)
             QCOMPARE(bytesOf(registerPath()), before); // no line, not half a line

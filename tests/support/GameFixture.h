@@ -32,6 +32,7 @@ struct GameFixture
         services.endProgram = [this] { ++endCalls; };
         ClassroomSettings settings;
         settings.recordFolder = folder.path();
+        settings.keeperProgram = QStringLiteral(TARVIMONDA_KEEPER);
         if (adjust)
             adjust(settings);
         window = std::make_unique<Tavola>(std::move(services), std::move(settings));
@@ -60,6 +61,15 @@ struct GameFixture
     {
         QFile file(folder.filePath(fileName));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    // The counters as a game that got right answers right and wrong wrong
+    // shows them.
+    void showScore(int right, int wrong = 0)
+    {
+        find<Label>("lblScore")->setCaption(QString::number(right));
+        find<Label>("lblScore1")->setCaption(QString::number(wrong));
+        find<Label>("lblScore2")->setCaption(QString::number(right + wrong));
     }
 
     template <typename T = QWidget> T *find(const char *name) const

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <optional>
+
+class QEventLoop;
+class QProcess;
+class QWidget;
+
+// One step of the record keeper, beside the window: the keeper is a process
+// of its own, and the window waits for it through Qt's signals with its
+// event loop running, so it repaints and answers screen readers. A folder
+// that does not answer holds only the keeper, never the window.
+class KeeperRun : public QObject
+{
+public:
+    enum class Ended {
+        Answered, // the keeper's reply is in
+        GaveUp,   // the limit passed before it began to write: it never will
+        CutShort, // the limit passed while it wrote: not confirmed
+        Failed,   // it could not start, or ended without a reply
+    };
+    struct Result
+    {
+        Ended ended = Ended::Failed;
+        QByteArray reply;
+        int error = 0; // Failed to start: why
+    };
+
+    // Starts the keeper now with its request. The window gives up on it
+    // after limitMs; once it writes, it gets at least kWriteGraceMs more.
+    KeeperRun(const QString &program, const QByteArray &request, int limitMs);
+    // A keeper still running is left behind, never waited for: it writes
+    // nothing once given up, and a write under way finishes on its own.
+    ~KeeperRun() override;
+
+    static constexpr int kNoticeAfterMs = 500;
+    static constexpr int kWriteGraceMs = 10'000;
+
+    // Waits with the event loop running; after kNoticeAfterMs a small window
+    // says what it waits for. What is typed or clicked meanwhile is dropped.
+    Result wait(const QString &notice, QWidget *owner);
+    bool isWriting() const { return m_writing && !m_ended; }
+    // Gives up now, unless the keeper writes.
+    void abandon();
+
+private:
+    void readOutput();
+    void onLimit();
+    void end(Ended ended);
+
+    QProcess *m_process;
+    QByteArray m_output;
+    int m_limitMs;
+    bool m_writing = false;
+    QElapsedTimer m_writingFor;
+    std::optional<Ended> m_ended;
+    int m_error = 0;
+    QTimer m_limit;
+    QEventLoop *m_loop = nullptr;
+};

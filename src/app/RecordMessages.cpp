@@ -1,0 +1,249 @@
+#include "app/RecordMessages.h"
+
+#include "play/Numbers.h"
+#include "record/RecordNames.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+using record::Cause;
+using record::Happened;
+using record::Outcome;
+
+namespace {
+
+const QString kRecordSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
+
+QString shown(const QByteArray &path) { return QDir::toNativeSeparators(QFile::decodeName(path)); }
+
+QString inFolder(const RecordContext &context, const QByteArray &file)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(context.folder + u'/' + QFile::decodeName(file)));
+}
+
+QString holderOf(const record::Holder &holder)
+{
+    if (holder.pid == 0)
+        return QStringLiteral("un programma di un altro computer");
+    return QStringLiteral("il programma «%1» (processo %2 dell'utente %3)").arg(holder.program).arg(holder.pid).arg(holder.user);
+}
+
+QString lockFix(const record::Holder &holder)
+{
+    if (holder.pid == 0)
+        return QStringLiteral("Se nessun gioco è aperto negli altri computer, l'insegnante può riavviare quello che "
+                              "tiene il blocco, o aspettare che il server lo liberi.");
+    return QStringLiteral("Se quel programma è fermo, l'insegnante può chiuderlo (kill %1) o riavviare il computer.")
+        .arg(holder.pid);
+}
+
+// Why a folder cannot be used, the folder itself not named.
+QString folderReason(const Outcome &outcome, const RecordContext &context)
+{
+    const QString detail = errorReason(outcome.error);
+    switch (outcome.cause) {
+    case Cause::FolderMissing:
+        return outcome.error == ENOENT || outcome.error == 0
+                   ? QStringLiteral("la cartella non esiste e non si può creare")
+                   : QStringLiteral("la cartella non esiste e non si può creare (%1)").arg(detail);
+    case Cause::NotAFolder: return QStringLiteral("non è una cartella");
+    case Cause::FolderDenied: return QStringLiteral("non si può scrivere (%1)").arg(detail);
+    case Cause::NotInGroup:
+        return QStringLiteral("l'account «%1» non fa parte del gruppo «%2» della cartella: l'insegnante può "
+                              "aggiungerlo con «usermod -aG %2 %1», poi l'alunno deve uscire dalla sessione e rientrare")
+            .arg(context.account, outcome.group);
+    case Cause::GroupNotActive:
+        return QStringLiteral("l'account «%1» fa parte del gruppo «%2» solo da dopo l'inizio di questa sessione: "
+                              "bisogna uscire dalla sessione e rientrare, o riavviare il computer")
+            .arg(context.account, outcome.group);
+    case Cause::ShareNotMounted:
+        return QStringLiteral("la cartella di rete %1 non è montata: l'insegnante può montarla con «mount %1»")
+            .arg(shown(outcome.file));
+    case Cause::FolderUnreachable: return QStringLiteral("la cartella non si può raggiungere (%1)").arg(detail);
+    case Cause::NoAnswer: return QStringLiteral("non ha risposto entro %1 secondi").arg(context.limitSeconds);
+    case Cause::KeeperMissing:
+        return QStringLiteral("il programma che custodisce il record (%1) non si può avviare (%2): bisogna "
+                              "reinstallare il gioco")
+            .arg(context.keeper, detail);
+    case Cause::KeeperFailed:
+        return QStringLiteral("il programma che custodisce il record (%1) si è fermato senza rispondere")
+            .arg(context.keeper);
+    case Cause::RootRefused:
+        return QStringLiteral("il gioco è stato avviato come amministratore (root), e i file che creerebbe non "
+                              "si potrebbero più usare dagli alunni: si gioca con un account normale");
+    case Cause::BadRequest:
+        return outcome.file == "name" ? QStringLiteral("il nome è troppo lungo o non è un testo valido")
+                                      : QStringLiteral("la richiesta non è valida (%1)").arg(shown(outcome.file));
+    default: return {};
+    }
+}
+
+// Why a save or a register line failed, naming what the teacher can mend.
+QString stepReason(const Outcome &outcome, const RecordContext &context)
+{
+    const QString file = inFolder(context, outcome.file);
+    const QString detail = errorReason(outcome.error);
+    switch (outcome.cause) {
+    case Cause::Unreadable: return QStringLiteral("il record attuale non si può leggere (file %1: %2)").arg(file, detail);
+    case Cause::FolderInPlace:
+        return QStringLiteral("al posto del file %1 c'è una cartella: l'insegnante può cancellarla").arg(file);
+    case Cause::Protected:
+        return QStringLiteral("il file %1 è protetto dalla scrittura: l'insegnante può cancellarlo, o renderlo "
+                              "scrivibile (chmod 664)")
+            .arg(file);
+    case Cause::WriteFailed: return QStringLiteral("il file %1 non si può scrivere: %2").arg(file, detail);
+    case Cause::PendingKept:
+        return QStringLiteral("un salvataggio precedente non si è potuto completare (%1: %2)").arg(file, detail);
+    case Cause::LockBusy:
+        return QStringLiteral("la cartella %1 è rimasta bloccata da %2 per tutti i %3 secondi di attesa. %4")
+            .arg(context.folder, holderOf(outcome.holder))
+            .arg(context.waitSeconds)
+            .arg(lockFix(outcome.holder));
+    case Cause::LockUnusable:
+        if (outcome.error == EACCES || outcome.error == EPERM)
+            return QStringLiteral("il file %1 non si può usare (%2): l'insegnante può cancellarlo, il programma lo "
+                                  "crea di nuovo")
+                .arg(file, detail);
+        return QStringLiteral("la cartella %1 non si può bloccare per la scrittura (%2)").arg(context.folder, detail);
+    case Cause::NoAnswer: return QStringLiteral("la cartella %1 %2").arg(context.folder, folderReason(outcome, context));
+    default: return folderReason(outcome, context);
+    }
+}
+
+QString unconfirmedRecord(const Outcome &outcome, const RecordContext &context)
+{
+    switch (outcome.cause) {
+    case Cause::CutShort:
+        return QStringLiteral("Il salvataggio del record non è confermato: la cartella %1 ha smesso di rispondere "
+                              "mentre il gioco scriveva. Se non è finito, il gioco lo completerà al prossimo avvio.")
+            .arg(context.folder);
+    case Cause::NotSynced:
+        return QStringLiteral("Ho registrato il tuo record, ma la cartella %1 non ha confermato la scrittura sul "
+                              "disco (%2): il gioco se ne assicurerà al prossimo avvio.")
+            .arg(context.folder, errorReason(outcome.error));
+    default:
+        return QStringLiteral("Il tuo record è scritto, ma il file %1 non ha confermato il cambio (%2): il gioco "
+                              "lo completerà al prossimo avvio.")
+            .arg(inFolder(context, outcome.file), errorReason(outcome.error));
+    }
+}
+
+// What a pupil who beat the record shown at start is told when another game
+// set a record at least as good in the meantime.
+QString recordTakenMeanwhile(const record::Pair &onDisk)
+{
+    QString holder = onDisk.name.trimmed();
+    if (holder.isEmpty())
+        holder = QStringLiteral("un altro giocatore");
+    const int points = toInt16(leadingNumber(onDisk.score));
+    return QStringLiteral("Nel frattempo %1 ha stabilito il record con %2 %3.")
+        .arg(holder, formatPlain(points), points == 1 ? QStringLiteral("punto") : QStringLiteral("punti"));
+}
+
+QString registerMessage(const Outcome &outcome, const RecordContext &context)
+{
+    const QString file = inFolder(context, kRegisterFileName);
+    if (outcome.happened == Happened::Unconfirmed && outcome.cause == Cause::CutShort)
+        return QStringLiteral("La partita potrebbe non essere stata aggiunta al registro %1: la cartella ha smesso "
+                              "di rispondere durante la scrittura.")
+            .arg(file);
+    if (outcome.happened == Happened::Unconfirmed)
+        return QStringLiteral("La partita è stata aggiunta al registro %1, ma il disco non ha confermato la "
+                              "scrittura (%2).")
+            .arg(file, errorReason(outcome.error));
+    QString why = outcome.cause == Cause::FolderInPlace ? QStringLiteral("al suo posto c'è una cartella")
+                  : outcome.cause == Cause::WriteFailed ? errorReason(outcome.error)
+                                                        : stepReason(outcome, context);
+    return QStringLiteral("Non è stato possibile aggiungere questa partita al registro %1: %2.").arg(file, why);
+}
+
+} // namespace
+
+QString waitNotice(RecordStep step, bool classFolder)
+{
+    switch (step) {
+    case RecordStep::Start:
+        return classFolder ? QStringLiteral("Sto leggendo il record nella cartella della classe…")
+                           : QStringLiteral("Sto leggendo il record…");
+    case RecordStep::Save:
+        return classFolder ? QStringLiteral("Sto salvando il record nella cartella della classe…")
+                           : QStringLiteral("Sto salvando il record…");
+    case RecordStep::Register:
+        return classFolder ? QStringLiteral("Sto scrivendo la partita nel registro della classe…")
+                           : QStringLiteral("Sto scrivendo la partita nel registro…");
+    }
+    return {};
+}
+
+std::optional<QString> startProblem(const Outcome &start, const RecordContext &context)
+{
+    if (start.cause == Cause::None)
+        return std::nullopt;
+    QString text;
+    if (start.happened == Happened::Read && start.cause == Cause::LockBusy)
+        text = QStringLiteral("Il record è stato letto senza aspettare oltre: la cartella %1 è bloccata da %2 da "
+                              "più di %3 secondi, e alla fine della gara il record potrebbe non essere salvato. %4")
+                   .arg(context.folder, holderOf(start.holder))
+                   .arg(context.waitSeconds)
+                   .arg(lockFix(start.holder));
+    else
+        text = QStringLiteral("Il record non può essere tenuto nella cartella %1: %2.\n"
+                              "Si può giocare lo stesso, ma il record non sarà salvato. Avvisa l'insegnante.")
+                   .arg(context.folder, folderReason(start, context));
+    // The teacher is told where to mend it.
+    if (!context.chosenIn.isEmpty())
+        text += QStringLiteral("\n(La cartella è indicata in %1.)").arg(context.chosenIn);
+    return text;
+}
+
+QList<RecordMessage> endMessages(const record::GameEndOutcome &end, const RecordContext &context)
+{
+    QList<RecordMessage> messages;
+    const Outcome &saved = end.record;
+    switch (saved.happened) {
+    case Happened::Saved: messages.append({kRecordSaved, Dialogs::Icon::None}); break;
+    case Happened::Beaten: messages.append({recordTakenMeanwhile(saved.pair), Dialogs::Icon::Information}); break;
+    case Happened::Unconfirmed: messages.append({unconfirmedRecord(saved, context), Dialogs::Icon::Warning}); break;
+    case Happened::Failed:
+        messages.append({QStringLiteral("Non è stato possibile salvare il record: %1.").arg(stepReason(saved, context)),
+                         Dialogs::Icon::Warning});
+        break;
+    default: break;
+    }
+    const Outcome &line = end.registerLine;
+    if (line.happened == Happened::Failed || line.happened == Happened::Unconfirmed)
+        messages.append({registerMessage(line, context), Dialogs::Icon::Warning});
+    return messages;
+}
+
+QString errorReason(int error)
+{
+    switch (error) {
+    case record::kNotRegular: return QStringLiteral("al suo posto non c'è un file normale");
+    case record::kHardLinked: return QStringLiteral("il file ha anche un altro nome (un collegamento fisico)");
+    case record::kProtected: return QStringLiteral("il file è protetto dalla scrittura");
+    case ELOOP: return QStringLiteral("al suo posto c'è un collegamento");
+    case EISDIR: return QStringLiteral("al suo posto c'è una cartella");
+    // The system's own words follow the machine's language, often English
+    // on a school's machines: the usual causes are said in Italian.
+    case EACCES:
+    case EPERM: return QStringLiteral("permesso negato");
+    case ENOENT: return QStringLiteral("non esiste");
+    case EIO: return QStringLiteral("errore del disco durante la lettura o la scrittura");
+    case ENOSPC: return QStringLiteral("spazio su disco esaurito");
+    case EDQUOT: return QStringLiteral("spazio concesso sul disco esaurito");
+    case EFBIG: return QStringLiteral("file troppo grande");
+    case EROFS: return QStringLiteral("il disco si può solo leggere");
+    case ENOTCONN:
+    case ESTALE:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ETIMEDOUT: return QStringLiteral("la cartella di rete non risponde o non è più collegata");
+    case ENOTDIR: return QStringLiteral("una parte del percorso non è una cartella");
+    case EWOULDBLOCK: return QStringLiteral("occupato da un altro programma");
+    default: return QStringLiteral("errore di sistema %1: %2").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}

@@ -1,0 +1,271 @@
+#include "keeper/KeeperProtocol.h"
+
+#include <QList>
+#include <QStringDecoder>
+
+#include <array>
+#include <utility>
+
+namespace keeper {
+namespace {
+
+using record::Cause;
+using record::Happened;
+
+constexpr std::array kSteps{std::pair{Request::Step::Start, "start"}, std::pair{Request::Step::Check, "check"},
+                            std::pair{Request::Step::End, "end"}};
+
+constexpr std::array kHappened{
+    std::pair{Happened::Nothing, "nothing"}, std::pair{Happened::Read, "read"},
+    std::pair{Happened::Saved, "saved"},     std::pair{Happened::Beaten, "beaten"},
+    std::pair{Happened::Added, "added"},     std::pair{Happened::Unconfirmed, "unconfirmed"},
+    std::pair{Happened::Failed, "failed"},
+};
+
+constexpr std::array kCauses{
+    std::pair{Cause::None, "none"},
+    std::pair{Cause::FolderMissing, "folder-missing"},
+    std::pair{Cause::NotAFolder, "not-a-folder"},
+    std::pair{Cause::FolderDenied, "folder-denied"},
+    std::pair{Cause::NotInGroup, "not-in-group"},
+    std::pair{Cause::GroupNotActive, "group-not-active"},
+    std::pair{Cause::ShareNotMounted, "share-not-mounted"},
+    std::pair{Cause::FolderUnreachable, "folder-unreachable"},
+    std::pair{Cause::Unreadable, "unreadable"},
+    std::pair{Cause::FolderInPlace, "folder-in-place"},
+    std::pair{Cause::Protected, "protected"},
+    std::pair{Cause::WriteFailed, "write-failed"},
+    std::pair{Cause::NotSynced, "not-synced"},
+    std::pair{Cause::PendingKept, "pending-kept"},
+    std::pair{Cause::LockBusy, "lock-busy"},
+    std::pair{Cause::LockUnusable, "lock-unusable"},
+    std::pair{Cause::BadRequest, "bad-request"},
+    std::pair{Cause::NoAnswer, "no-answer"},
+    std::pair{Cause::CutShort, "cut-short"},
+    std::pair{Cause::KeeperMissing, "keeper-missing"},
+    std::pair{Cause::KeeperFailed, "keeper-failed"},
+    std::pair{Cause::RootRefused, "root-refused"},
+};
+
+template <typename Table> QByteArray nameOf(const Table &table, decltype(table[0].first) value)
+{
+    for (const auto &[v, name] : table)
+        if (v == value)
+            return name;
+    return {};
+}
+
+template <typename Table> std::optional<decltype(std::declval<Table>()[0].first)> valueOf(const Table &table, QByteArrayView name)
+{
+    for (const auto &[v, n] : table)
+        if (name == n)
+            return v;
+    return std::nullopt;
+}
+
+QByteArray encoded(const QByteArray &bytes) { return bytes.toPercentEncoding(); }
+
+// Digits only, within 0..max: no sign, no blanks, no leading '+'.
+std::optional<int> number(const QByteArray &text, int max)
+{
+    if (text.isEmpty() || text.size() > 5)
+        return std::nullopt;
+    for (const char c : text)
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    const int value = text.toInt();
+    return value <= max ? std::optional<int>(value) : std::nullopt;
+}
+
+std::optional<bool> flag(const QByteArray &text)
+{
+    if (text == "1")
+        return true;
+    if (text == "0")
+        return false;
+    return std::nullopt;
+}
+
+std::optional<QString> strictUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    return decoder.hasError() ? std::nullopt : std::optional<QString>(text);
+}
+
+// "key=value" lines, each key once.
+std::optional<QList<std::pair<QByteArray, QByteArray>>> fieldsOf(const QList<QByteArray> &lines)
+{
+    QList<std::pair<QByteArray, QByteArray>> fields;
+    for (const QByteArray &line : lines) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals <= 0)
+            return std::nullopt;
+        const QByteArray key = line.left(equals);
+        for (const auto &field : fields)
+            if (field.first == key)
+                return std::nullopt;
+        fields.append({key, line.mid(equals + 1)});
+    }
+    return fields;
+}
+
+QByteArray outcomeLine(const char *label, const record::Outcome &outcome)
+{
+    return QByteArray(label) + " happened=" + nameOf(kHappened, outcome.happened) + " cause="
+           + nameOf(kCauses, outcome.cause) + " file=" + encoded(outcome.file) + " error="
+           + QByteArray::number(outcome.error) + " pid=" + QByteArray::number(outcome.holder.pid) + " program="
+           + encoded(outcome.holder.program.toUtf8()) + " user=" + encoded(outcome.holder.user.toUtf8()) + " group="
+           + encoded(outcome.group.toUtf8()) + " score=" + encoded(outcome.pair.score.toUtf8()) + " name="
+           + encoded(outcome.pair.name.toUtf8()) + '\n';
+}
+
+std::optional<record::Outcome> parseOutcome(const QByteArray &line, QByteArrayView label)
+{
+    QList<QByteArray> words = line.split(' ');
+    if (words.isEmpty() || words.takeFirst() != label)
+        return std::nullopt;
+    const auto fields = fieldsOf(words);
+    if (!fields || fields->size() != 10)
+        return std::nullopt;
+    record::Outcome outcome;
+    bool ok = true;
+    for (const auto &[key, raw] : *fields) {
+        const QByteArray value = QByteArray::fromPercentEncoding(raw);
+        if (key == "happened") {
+            const auto happened = valueOf(kHappened, value);
+            ok = ok && happened;
+            outcome.happened = happened.value_or(Happened::Nothing);
+        } else if (key == "cause") {
+            const auto cause = valueOf(kCauses, value);
+            ok = ok && cause;
+            outcome.cause = cause.value_or(Cause::None);
+        } else if (key == "file") {
+            outcome.file = value;
+        } else if (key == "error") {
+            outcome.error = value.toInt(&ok);
+        } else if (key == "pid") {
+            outcome.holder.pid = value.toLongLong(&ok);
+        } else if (key == "program" || key == "user" || key == "group" || key == "score" || key == "name") {
+            QString *text = key == "program" ? &outcome.holder.program
+                            : key == "user"  ? &outcome.holder.user
+                            : key == "group" ? &outcome.group
+                            : key == "score" ? &outcome.pair.score
+                                             : &outcome.pair.name;
+            *text = QString::fromUtf8(value);
+        } else {
+            ok = false;
+        }
+        if (!ok)
+            return std::nullopt;
+    }
+    return outcome;
+}
+
+} // namespace
+
+QByteArray encodeRequest(const Request &request)
+{
+    QByteArray text = kHeader.toByteArray() + '\n';
+    text += "step=" + QByteArray(nameOf(kSteps, request.step)) + '\n';
+    text += "folder=" + encoded(request.folder) + '\n';
+    text += QByteArray("make=") + (request.perUser ? "per-user" : "chosen") + '\n';
+    text += "wait=" + QByteArray::number(request.lockWaitMs) + '\n';
+    if (request.step == Request::Step::End) {
+        text += QByteArray("save=") + (request.save ? "1" : "0") + '\n';
+        text += QByteArray("register=") + (request.registerOn ? "1" : "0") + '\n';
+        text += "name=" + encoded(request.name.toUtf8()) + '\n';
+        for (const auto &[key, value] : {std::pair{"score", request.score}, {"right", request.right},
+                                         {"wrong", request.wrong}, {"total", request.total}})
+            text += QByteArray(key) + '=' + QByteArray::number(value) + '\n';
+    }
+    return text + kEnd.toByteArray() + '\n';
+}
+
+ParsedRequest parseRequest(const QByteArray &bytes)
+{
+    const auto refuse = [](const char *what) { return ParsedRequest{std::nullopt, what}; };
+    if (bytes.size() > kMaxRequestBytes)
+        return refuse("size");
+    QList<QByteArray> lines = bytes.split('\n');
+    if (lines.size() < 3 || lines.takeFirst() != kHeader || lines.takeLast() != "" || lines.takeLast() != kEnd)
+        return refuse("header");
+    const auto fields = fieldsOf(lines);
+    if (!fields)
+        return refuse("fields");
+    const auto value = [&](const char *key) -> std::optional<QByteArray> {
+        for (const auto &[k, v] : *fields)
+            if (k == key)
+                return v;
+        return std::nullopt;
+    };
+
+    Request request;
+    const auto step = valueOf(kSteps, value("step").value_or(QByteArray()));
+    if (!step)
+        return refuse("step");
+    request.step = *step;
+    const qsizetype expected = request.step == Request::Step::End ? 11 : 4;
+    if (fields->size() != expected)
+        return refuse("fields");
+
+    const auto folder = value("folder");
+    request.folder = QByteArray::fromPercentEncoding(folder.value_or(QByteArray()));
+    if (!folder || !request.folder.startsWith('/') || request.folder.size() > kMaxFolderBytes
+        || request.folder.contains('\0'))
+        return refuse("folder");
+    const QByteArray make = value("make").value_or(QByteArray());
+    if (make != "chosen" && make != "per-user")
+        return refuse("make");
+    request.perUser = make == "per-user";
+    const auto wait = number(value("wait").value_or(QByteArray()), kRecordLockWaitMs);
+    if (!wait)
+        return refuse("wait");
+    request.lockWaitMs = *wait;
+    if (request.step != Request::Step::End)
+        return {request, {}};
+
+    const auto save = flag(value("save").value_or(QByteArray()));
+    const auto registerOn = flag(value("register").value_or(QByteArray()));
+    if (!save || !registerOn)
+        return refuse(!save ? "save" : "register");
+    request.save = *save;
+    request.registerOn = *registerOn;
+    const QByteArray name = QByteArray::fromPercentEncoding(value("name").value_or(QByteArray()));
+    const auto text = strictUtf8(name);
+    if (!value("name") || name.size() > kMaxNameBytes || !text)
+        return refuse("name");
+    request.name = *text;
+    for (const auto &[key, target] : {std::pair{"score", &request.score}, {"right", &request.right},
+                                      {"wrong", &request.wrong}, {"total", &request.total}}) {
+        const auto counter = number(value(key).value_or(QByteArray()), kMaxCounter);
+        if (!counter)
+            return refuse(key);
+        *target = *counter;
+    }
+    if (request.right + request.wrong != request.total)
+        return refuse("total");
+    if (request.score != request.right)
+        return refuse("score");
+    return {request, {}};
+}
+
+QByteArray encodeReply(const record::GameEndOutcome &outcome)
+{
+    return outcomeLine("record", outcome.record) + outcomeLine("register", outcome.registerLine)
+           + kDone.toByteArray() + '\n';
+}
+
+std::optional<record::GameEndOutcome> parseReply(const QByteArray &bytes)
+{
+    const QList<QByteArray> lines = bytes.split('\n');
+    if (lines.size() != 4 || lines[2] != kDone || !lines[3].isEmpty())
+        return std::nullopt;
+    const auto recordLine = parseOutcome(lines[0], "record");
+    const auto registerLine = parseOutcome(lines[1], "register");
+    if (!recordLine || !registerLine)
+        return std::nullopt;
+    return record::GameEndOutcome{*recordLine, *registerLine};
+}
+
+} // namespace keeper

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "record/RecordNames.h"
+#include "record/RecordSteps.h"
+#include "record/WriteGate.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+
+// The record folder's steps run in the test's own process, as the record
+// keeper runs them, with nobody to give up on them.
+
+inline RecordSteps stepsIn(const QString &folder, OpenGate &gate, int lockWaitMs = kRecordLockWaitMs,
+                           recordio::RecordFolder::Making making = recordio::RecordFolder::Making::WithParents)
+{
+    return RecordSteps(QFile::encodeName(folder), making, gate, lockWaitMs);
+}
+
+inline record::Outcome startIn(const QString &folder,
+                               recordio::RecordFolder::Making making = recordio::RecordFolder::Making::WithParents)
+{
+    OpenGate gate;
+    return stepsIn(folder, gate, kRecordLockWaitMs, making).start();
+}
+
+// The end of a game that beat the record it was shown: saved if it still
+// beats the one on disk. With the register on, its line too.
+inline record::GameEndOutcome endIn(const QString &folder, const QString &score, const QString &name,
+                                    int lockWaitMs = kRecordLockWaitMs, bool registerOn = false)
+{
+    OpenGate gate;
+    return stepsIn(folder, gate, lockWaitMs)
+        .end({score, name, QStringLiteral("0"), score, true, registerOn, QDateTime::currentDateTime()});
+}
+
+inline record::Outcome saveIn(const QString &folder, const QString &score, const QString &name,
+                              int lockWaitMs = kRecordLockWaitMs)
+{
+    return endIn(folder, score, name, lockWaitMs).record;
+}
+
+inline bool saved(const record::Outcome &outcome) { return outcome.happened == record::Happened::Saved; }
