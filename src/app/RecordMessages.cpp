@@ -24,11 +24,12 @@ QString inFolder(const RecordContext &context, const QByteArray &file)
     return QDir::toNativeSeparators(QDir::cleanPath(context.folder + u'/' + QFile::decodeName(file)));
 }
 
-QString holderOf(const record::Holder &holder)
+// Who holds the lock, with its preposition: "dal programma ...".
+QString heldBy(const record::Holder &holder)
 {
     if (holder.pid == 0)
-        return QStringLiteral("un programma di un altro computer");
-    return QStringLiteral("il programma «%1» (processo %2 dell'utente %3)").arg(holder.program).arg(holder.pid).arg(holder.user);
+        return QStringLiteral("da un programma di un altro computer");
+    return QStringLiteral("dal programma «%1» (processo %2 dell'utente %3)").arg(holder.program).arg(holder.pid).arg(holder.user);
 }
 
 QString lockFix(const record::Holder &holder)
@@ -98,8 +99,8 @@ QString stepReason(const Outcome &outcome, const RecordContext &context)
     case Cause::PendingKept:
         return QStringLiteral("un salvataggio precedente non si è potuto completare (%1: %2)").arg(file, detail);
     case Cause::LockBusy:
-        return QStringLiteral("la cartella %1 è rimasta bloccata da %2 per tutti i %3 secondi di attesa. %4")
-            .arg(context.folder, holderOf(outcome.holder))
+        return QStringLiteral("la cartella %1 è rimasta bloccata %2 per tutti i %3 secondi di attesa. %4")
+            .arg(context.folder, heldBy(outcome.holder))
             .arg(context.waitSeconds)
             .arg(lockFix(outcome.holder));
     case Cause::LockUnusable:
@@ -184,9 +185,9 @@ std::optional<QString> startProblem(const Outcome &start, const RecordContext &c
         return std::nullopt;
     QString text;
     if (start.happened == Happened::Read && start.cause == Cause::LockBusy)
-        text = QStringLiteral("Il record è stato letto senza aspettare oltre: la cartella %1 è bloccata da %2 da "
+        text = QStringLiteral("Il record è stato letto senza aspettare oltre: la cartella %1 è bloccata %2 da "
                               "più di %3 secondi, e alla fine della gara il record potrebbe non essere salvato. %4")
-                   .arg(context.folder, holderOf(start.holder))
+                   .arg(context.folder, heldBy(start.holder))
                    .arg(context.waitSeconds)
                    .arg(lockFix(start.holder));
     else

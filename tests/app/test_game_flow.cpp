@@ -276,18 +276,22 @@ private Q_SLOTS:
 
     void slowOrSilentFolderKeepsTheWindowAnswering_data()
     {
-        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("holdMs"); // another game holds the lock; 0: the share is silent
         QTest::addColumn<QString>("told");
         // Another game holds the lock a while, then lets go: the save waits,
         // then goes through.
-        QTest::newRow("lock held by another game") << false << kSaved;
+        QTest::newRow("lock held a while") << 1200 << kSaved;
+        // Held past the wait: told as busy, and by whom, never as silent.
+        QTest::newRow("lock held past the wait") << 3500
+                                                 << QStringLiteral("è rimasta bloccata dal programma «test_game_flow»");
         // A share that never answers: given up after the limit, nothing saved.
-        QTest::newRow("silent share") << true << QStringLiteral("non ha risposto entro 4 secondi");
+        QTest::newRow("silent share") << 0 << QStringLiteral("non ha risposto entro 4 secondi");
     }
     void slowOrSilentFolderKeepsTheWindowAnswering()
     {
-        QFETCH(bool, silent);
+        QFETCH(int, holdMs);
         QFETCH(QString, told);
+        const bool silent = holdMs == 0;
         GameFixture game(std::make_shared<MixingRandomSource>(7), [](ClassroomSettings &settings) { settings.recordWaitMs = 2000; });
         game.start();
         game.showScore(4);
@@ -300,7 +304,7 @@ private Q_SLOTS:
         } else if ((holder = ::fork()) == 0) {
             const int fd = ::open(QFile::encodeName(game.folder.filePath("record.lock")).constData(), O_RDWR | O_CREAT, 0644);
             ::flock(fd, LOCK_EX);
-            ::usleep(1'200'000);
+            ::usleep(useconds_t(holdMs) * 1000);
             ::_exit(0);
         }
         QTest::qWait(100); // the holder has the lock
@@ -322,7 +326,7 @@ private Q_SLOTS:
         QVERIFY2(game.answerer->seen.last().text.contains(told), qPrintable(game.answerer->seen.last().text));
         QCOMPARE(game.endCalls, 1);
         share.reset();
-        QCOMPARE(game.readFile("esprle.txt"), silent ? QByteArray() : QByteArray("4\r\n"));
+        QCOMPARE(game.readFile("esprle.txt"), holdMs == 1200 ? QByteArray("4\r\n") : QByteArray());
     }
 
     void unusableChosenFolderIsSaidAndTheGamePlays()

@@ -88,11 +88,17 @@ private Q_SLOTS:
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
+            // A teacher's own modes: a file is made only where none is.
+            QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
         }
         QCOMPARE(startIn(m_dir).pair, (record::Pair{QStringLiteral("7\r\n"), QStringLiteral("Anna\r\n")}));
         verifyRecordKept("7\r\n", "Anna\r\n");
-        for (const QString &path : {score(), name()})
+        for (const QString &path : {score(), name()}) {
             QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), past.toSecsSinceEpoch());
+            struct stat info {};
+            QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+            QCOMPARE(info.st_mode & 07777, mode_t(0640));
+        }
     }
 
     // --- the save ---

@@ -63,7 +63,11 @@ private Q_SLOTS:
     {
         // As a spreadsheet may save it back.
         writeBytes(registerPath(), "Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n2026-03-02;09:00:00;Ada;1;0;1;no");
+        // The teacher's own mode stays: a file is made only where none is.
+        QVERIFY(QFile::setPermissions(registerPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         QCOMPARE(append(entry(QStringLiteral("Bea"))).happened, Happened::Added);
+        QCOMPARE(QFile::permissions(registerPath()), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                                         | QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(bytesOf(registerPath()), QByteArray("Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n"
                                                      "2026-03-02;09:00:00;Ada;1;0;1;no\r\n"
                                                      "2026-03-09;08:05:07;Bea;12;3;15;no\r\n"));

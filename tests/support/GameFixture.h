@@ -57,9 +57,10 @@ struct GameFixture
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    QByteArray readFile(const QString &fileName) const
+    QByteArray readFile(const QString &fileName) const { return contentOf(folder.filePath(fileName)); }
+    static QByteArray contentOf(const QString &path)
     {
-        QFile file(folder.filePath(fileName));
+        QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 

@@ -1,0 +1,153 @@
+// What the window does while the record keeper works: it keeps answering,
+// says what it waits for only after half a second, drops what is typed
+// meanwhile, never lets a save be cut by the close box, and once it has
+// given up, never lets the keeper write. The keeper here is a script that
+// takes its time as a slow or silent share would.
+#include "GameFixture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace {
+
+const QString kSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
+
+// A keeper that answers a start at once, and the end of a game as body says.
+QString fakeKeeper(const QTemporaryDir &dir, const QString &body)
+{
+    const QString path = dir.filePath(QStringLiteral("keeper"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write("#!/bin/sh\n"
+               "step=\n"
+               "while IFS= read -r line; do\n"
+               "  case \"$line\" in step=*) step=${line#step=} ;; end) break ;; esac\n"
+               "done\n"
+               "reply() {\n"
+               "  printf 'record happened=%s cause=none file= error=0 pid=0 program= user= group= score= name=\\n' \"$1\"\n"
+               "  printf 'register happened=nothing cause=none file= error=0 pid=0 program= user= group= score= name=\\n'\n"
+               "  echo done\n"
+               "}\n"
+               "[ \"$step\" = start ] && { reply read; exit 0; }\n");
+    file.write(body.toUtf8() + '\n');
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+bool noticeShown()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == u"WaitNotice" && widget->isVisible())
+            return true;
+    return false;
+}
+
+} // namespace
+
+class RecordWaitTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString log() const
+    {
+        const QByteArray bytes = GameFixture::contentOf(m_dir.filePath(QStringLiteral("log")));
+        return bytes == "<missing>" ? QString() : QString::fromUtf8(bytes);
+    }
+    std::unique_ptr<GameFixture> gameWith(const QString &body, int waitMs = kRecordLockWaitMs)
+    {
+        const QString keeper = fakeKeeper(m_dir, QString(body).replace(QStringLiteral("LOG"), m_dir.filePath(QStringLiteral("log"))));
+        auto game = std::make_unique<GameFixture>(std::make_shared<MixingRandomSource>(7), [&](ClassroomSettings &s) {
+            s.keeperProgram = keeper;
+            s.recordWaitMs = waitMs;
+        });
+        game->start();
+        game->showScore(3);
+        return game;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { installFontSubstitutes(); }
+    void init() { QFile::remove(m_dir.filePath(QStringLiteral("log"))); }
+
+    void noticeComesAfterHalfASecondAndKeysAreDropped()
+    {
+        auto game = gameWith(QStringLiteral("sleep 1; reply saved"));
+        bool noticeEarly = true;
+        bool noticeLater = false;
+        QTimer::singleShot(250, [&] {
+            noticeEarly = noticeShown();
+            QTest::keyClicks(game->find<QLineEdit>("txtAnswer"), QStringLiteral("42"));
+        });
+        QTimer::singleShot(750, [&] { noticeLater = noticeShown(); });
+        game->answerer->press("OK");
+        game->window->cmdExit_Click();
+        QVERIFY2(!noticeEarly, "the notice came at once");
+        QVERIFY2(noticeLater, "no notice after half a second");
+        QCOMPARE(game->find<QLineEdit>("txtAnswer")->text(), QString());
+        QCOMPARE(game->answerer->seen.last().text, kSaved);
+    }
+
+    void closeBoxWaitsForAWriteUnderWay()
+    {
+        auto game = gameWith(QStringLiteral("echo ready; read -r go; echo \"$go\" > LOG; sleep 1; reply saved"));
+        bool closed = true;
+        QTimer::singleShot(400, [&] { closed = game->window->close(); });
+        game->answerer->press("OK");
+        game->window->cmdExit_Click();
+        QVERIFY2(!closed, "the close box ended the game in the middle of a save");
+        QCOMPARE(log(), QStringLiteral("go\n"));
+        QCOMPARE(game->answerer->seen.last().text, kSaved);
+        QCOMPARE(game->endCalls, 1);
+    }
+
+    void nothingIsWrittenOnceTheWindowGaveUp_data()
+    {
+        QTest::addColumn<bool>("byTheCloseBox");
+        QTest::newRow("the limit passed") << false;
+        QTest::newRow("the close box") << true;
+    }
+    void nothingIsWrittenOnceTheWindowGaveUp()
+    {
+        QFETCH(bool, byTheCloseBox);
+        // Ready to write only after the window's limit (2 s here).
+        auto game = gameWith(QStringLiteral("sleep 2.5; echo ready; read -r go; echo \"got:$go\" > LOG; reply saved"), 0);
+        if (byTheCloseBox)
+            QTimer::singleShot(300, [&] { QVERIFY(game->window->close()); });
+        else
+            game->answerer->press("OK");
+        QElapsedTimer clock;
+        clock.start();
+        game->window->cmdExit_Click();
+        QVERIFY(clock.elapsed() < 2400);
+        QCOMPARE(game->endCalls, 1);
+        if (!byTheCloseBox)
+            QVERIFY2(game->answerer->seen.last().text.contains(QStringLiteral("non ha risposto entro 2 secondi")),
+                     qPrintable(game->answerer->seen.last().text));
+        QTRY_VERIFY_WITH_TIMEOUT(!log().isEmpty(), 3000);
+        QCOMPARE(log(), QStringLiteral("got:\n"));
+    }
+
+    void shareSilentInAWriteLetsTheWindowGoAndTheKeeperFinish()
+    {
+        auto game = gameWith(QStringLiteral("echo ready; read -r go; sleep 3; touch LOG; reply saved"), 0);
+        game->answerer->press("OK");
+        QElapsedTimer clock;
+        clock.start();
+        game->window->cmdExit_Click();
+        QVERIFY2(clock.elapsed() < 2900, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(game->answerer->seen.last().text.startsWith(QStringLiteral("Il salvataggio del record non è confermato")),
+                 qPrintable(game->answerer->seen.last().text));
+        QCOMPARE(game->endCalls, 1);
+        // Left behind, never killed: its write goes on.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir.filePath(QStringLiteral("log"))), 3000);
+    }
+};
+
+QTEST_MAIN(RecordWaitTest)
+#include "test_record_wait.moc"

@@ -1,0 +1,205 @@
+// The record keeper as a program: it takes a request whole or not at all,
+// keeps nothing of its caller's process context, makes every file for the
+// folder's group whatever the caller's umask, writes nothing once the
+// window stopped waiting, and holds the group "games" for the machine's
+// class folder alone.
+#include "FileBytes.h"
+#include "KeeperClient.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QTest>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using record::Cause;
+using record::Happened;
+
+namespace {
+
+constexpr uid_t kPupil = 47301; // an account outside group games
+
+QByteArray field(const QByteArray &text, const QByteArray &key, const QByteArray &value)
+{
+    QList<QByteArray> lines = text.split('\n');
+    for (QByteArray &line : lines)
+        if (line.startsWith(key + '='))
+            line = key + '=' + value;
+    return lines.join('\n');
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+gid_t gamesGroup()
+{
+    const group *games = ::getgrnam("games");
+    return games ? games->gr_gid : 0;
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+class TestKeeper : public QObject, RecordFolderFixture
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { renewFolder(); }
+    void cleanup() { m_folder.reset(); }
+
+    void requestsAreTakenWholeOrNotAtAll_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("refused"); // empty: taken
+        const QByteArray end = keeper::encodeRequest(endRequest(QStringLiteral("/srv/classe"), 12, QStringLiteral("Niccolò")));
+        keeper::Request start;
+        start.folder = "/srv/cl\xE9sse"; // a folder named in Latin-1 stays its bytes
+        QTest::newRow("end") << end << QByteArray();
+        QTest::newRow("start") << keeper::encodeRequest(start) << QByteArray();
+        QTest::newRow("too big") << end + QByteArray(keeper::kMaxRequestBytes, 'x') << QByteArray("size");
+        QTest::newRow("another program's") << QByteArray("hello\nend\n") << QByteArray("header");
+        QTest::newRow("cut before its end") << end.chopped(4) << QByteArray("header");
+        QTest::newRow("a key twice") << QByteArray(end).replace("wait=", "score=12\nwait=") << QByteArray("fields");
+        QTest::newRow("an unknown key") << QByteArray(end).replace("wait=", "shell=1\nwait=") << QByteArray("fields");
+        QTest::newRow("end's fields on a start") << QByteArray(end).replace("step=end", "step=start") << QByteArray("fields");
+        QTest::newRow("relative folder") << field(end, "folder", "srv%2Fclasse") << QByteArray("folder");
+        QTest::newRow("NUL in the folder") << field(end, "folder", "%2Fsrv%00x") << QByteArray("folder");
+        QTest::newRow("folder too long") << field(end, "folder", "%2F" + QByteArray(5000, 'a')) << QByteArray("folder");
+        QTest::newRow("made otherwise") << field(end, "make", "all") << QByteArray("make");
+        QTest::newRow("wait past a minute") << field(end, "wait", "60001") << QByteArray("wait");
+        QTest::newRow("not UTF-8") << field(end, "name", "Niccol%F2") << QByteArray("name");
+        QTest::newRow("name too long") << field(end, "name", QByteArray(kMaxNameBytes + 1, 'a')) << QByteArray("name");
+        QTest::newRow("name at its longest") << field(field(end, "name", QByteArray(kMaxNameBytes, 'a')), "x", "")
+                                             << QByteArray();
+        QTest::newRow("a negative counter") << field(end, "wrong", "-1") << QByteArray("wrong");
+        QTest::newRow("past 32767") << field(field(end, "score", "32768"), "right", "32768") << QByteArray("score");
+        QTest::newRow("a sign") << field(end, "score", "+12") << QByteArray("score");
+        QTest::newRow("counters that do not add up") << field(end, "total", "13") << QByteArray("total");
+        QTest::newRow("score beside the right answers") << field(field(end, "score", "13"), "x", "") << QByteArray("score");
+        QTest::newRow("save neither 0 nor 1") << field(end, "save", "yes") << QByteArray("save");
+    }
+    void requestsAreTakenWholeOrNotAtAll()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, refused);
+        const keeper::ParsedRequest parsed = keeper::parseRequest(request);
+        QCOMPARE(parsed.refused, refused);
+        QCOMPARE(parsed.request.has_value(), refused.isEmpty());
+    }
+
+    void aRefusedRequestTouchesNothing()
+    {
+        keeper::Request request = endRequest(m_dir + QStringLiteral("made"), 12, QStringLiteral("Luca"));
+        request.total = 99;
+        auto keeper = startKeeper(QStringLiteral(TARVIMONDA_KEEPER), request);
+        const auto outcome = outcomeOf(*keeper);
+        QVERIFY(outcome);
+        QCOMPARE(outcome->record.cause, Cause::BadRequest);
+        QCOMPARE(outcome->record.file, QByteArray("total"));
+        QCOMPARE(keeper->exitCode(), 2);
+        QCOMPARE(entriesOf(m_dir), QStringList());
+    }
+
+    void writesOnlyWhenTheWindowStillWaits_data()
+    {
+        QTest::addColumn<bool>("go");
+        QTest::newRow("the window still waits") << true;
+        QTest::newRow("the window gave up") << false;
+    }
+    void writesOnlyWhenTheWindowStillWaits()
+    {
+        QFETCH(bool, go);
+        // A class folder, and a pupil whose umask keeps everything to herself.
+        QCOMPARE(::chmod(QFile::encodeName(m_dir).constData(), 02770), 0);
+        storeRecord("7\r\n", "Anna\r\n");
+        const QDateTime before = QDateTime::currentDateTime();
+        QProcess keeper;
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral("/nonexistent.so"));
+        environment.insert(QStringLiteral("TZ"), QStringLiteral("Pacific/Kiritimati"));
+        keeper.setProcessEnvironment(environment);
+        keeper.setChildProcessModifier([] { ::umask(077); });
+        keeper.start(QStringLiteral(TARVIMONDA_KEEPER), {});
+        keeper.write(keeper::encodeRequest(endRequest(m_dir, 12, QStringLiteral("Luca"), true)));
+        // It asks before its first change, holding the lock, and waits.
+        QByteArray said;
+        QTRY_VERIFY((said += keeper.readAllStandardOutput()) == "ready\n");
+        QCOMPARE(modeOf(m_dir + kRecordLockName), mode_t(0660));
+        if (go)
+            keeper.write("go\n");
+        keeper.closeWriteChannel();
+        QVERIFY(keeper.waitForFinished(10'000));
+        if (go) {
+            verifyRecordKept("12\r\n", "Luca\r\n");
+            // The pupil's TZ never reached it: the register has the machine's time.
+            const QByteArray line = bytesOf(m_dir + kRegisterFileName).split('\n').value(1);
+            const QStringList hours{before.toString(QStringLiteral("HH")), QDateTime::currentDateTime().toString(QStringLiteral("HH"))};
+            QVERIFY2(hours.contains(QString::fromUtf8(line.mid(11, 2))), line.constData());
+            for (const char *file : {kScoreFileName, kNameFileName, kRegisterFileName})
+                QCOMPARE(modeOf(m_dir + file), mode_t(0660));
+        } else {
+            verifyRecordKept("7\r\n", "Anna\r\n");
+            QCOMPARE(entriesOf(m_dir), (QStringList{kScoreFileName, kNameFileName}));
+        }
+    }
+
+    void holdsGamesForTheMachineFolderAlone()
+    {
+        if (::geteuid() != 0 || gamesGroup() == 0)
+            QSKIP("needs root and the group games to install a keeper set-group-id");
+        // The keeper installed as the package does, serving a machine folder
+        // of the test's own; the pupil is outside group games.
+        QTemporaryDir installed;
+        const QString keeperCopy = installed.filePath(QStringLiteral("tarvimonda-keeper"));
+        QVERIFY(QFile::copy(QStringLiteral(TARVIMONDA_KEEPER_TEST), keeperCopy));
+        QCOMPARE(::chmod(QFile::encodeName(installed.path()).constData(), 0755), 0);
+        QCOMPARE(::chown(QFile::encodeName(keeperCopy).constData(), 0, gamesGroup()), 0);
+        QCOMPARE(::chmod(QFile::encodeName(keeperCopy).constData(), 02755), 0);
+        const QString machine = QStringLiteral(TARVIMONDA_TEST_MACHINE_FOLDER);
+        const QString other = m_dir + QStringLiteral("altra");
+        QDir(machine).removeRecursively();
+        for (const QString &folder : {machine, other}) {
+            QVERIFY(QDir().mkpath(folder));
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), 0, gamesGroup()), 0);
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 02770), 0);
+        }
+        QCOMPARE(::chmod(QFile::encodeName(m_folder->temporary.path()).constData(), 0755), 0);
+        const auto asPupil = [&](const QString &folder) {
+            QProcess keeper;
+            keeper.setChildProcessModifier([] {
+                const gid_t own = kPupil;
+                if (::setgroups(1, &own) != 0 || ::setgid(kPupil) != 0 || ::setuid(kPupil) != 0)
+                    ::_exit(100);
+            });
+            keeper.start(keeperCopy, {});
+            keeper.write(keeper::encodeRequest(endRequest(folder, 9, QStringLiteral("Bea"), true)) + "go\n");
+            keeper.closeWriteChannel();
+            return outcomeOf(keeper).value_or(record::GameEndOutcome());
+        };
+        const record::GameEndOutcome atMachine = asPupil(machine);
+        const record::GameEndOutcome atOther = asPupil(other);
+        QCOMPARE(atMachine.record.happened, Happened::Saved);
+        QCOMPARE(atMachine.registerLine.happened, Happened::Added);
+        QCOMPARE(bytesOf(machine + QStringLiteral("/nesprle.txt")), QByteArray("Bea\r\n"));
+        QCOMPARE(modeOf(machine + QStringLiteral("/registro.csv")), mode_t(0660));
+        // Any other folder of group games: the group was dropped first.
+        QCOMPARE(atOther.record.happened, Happened::Failed);
+        QCOMPARE(atOther.record.cause, Cause::NotInGroup);
+        QCOMPARE(atOther.record.group, QStringLiteral("games"));
+        QCOMPARE(entriesOf(other), QStringList());
+        QDir(machine).removeRecursively();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKeeper)
+#include "test_keeper.moc"
