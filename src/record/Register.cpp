@@ -52,6 +52,8 @@ bool appendWhole(int fd, const QByteArray &bytes)
 
 } // namespace
 
+QByteArray registerField(const QString &text) { return csvField(text); }
+
 QByteArray registerHeader() { return QByteArrayLiteral("Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n"); }
 
 QByteArray registerLine(const RegisterEntry &entry)

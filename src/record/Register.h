@@ -32,6 +32,10 @@ QByteArray registerHeader();
 // LF or blanks at its ends is quoted, with " doubled.
 QByteArray registerLine(const RegisterEntry &entry);
 
+// One text field as registerLine() writes the name: guarded, quoted when
+// needed, in UTF-8. Other files in the register's style use it too.
+QByteArray registerField(const QString &text);
+
 // Adds the entry's line to the register in folder, writing the header
 // first when the file is new or empty. The line goes in whole or not at
 // all. The caller holds the record lock. On failure returns an Italian
