@@ -68,7 +68,7 @@ void fillChart(QChart &chart, const ChartData &data)
     }
     xAxis->setTitleText(data.xTitle);
     auto *yAxis = new QValueAxis;
-    yAxis->setTitleText(QStringLiteral("Risposte esatte"));
+    yAxis->setTitleText(QStringLiteral("Punti"));
     yAxis->setLabelFormat(QStringLiteral("%.0f"));
     yAxis->setRange(0, std::max(1.0, top + 1));
     yAxis->applyNiceNumbers();
@@ -86,7 +86,7 @@ ProgressChart::ProgressChart(QWidget *parent)
     setObjectName(QStringLiteral("progressChart"));
     setRenderHint(QPainter::Antialiasing);
     setFocusPolicy(Qt::StrongFocus);
-    setMinimumHeight(220);
+    setMinimumHeight(260);
 }
 
 void ProgressChart::showData(const ChartData &data)

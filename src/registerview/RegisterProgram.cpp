@@ -97,5 +97,6 @@ int runRegister(const CommandLine &line, int &argc, char **argv)
                               "«Enabled=true» nel file di configurazione (vedi il manuale per gli insegnanti).");
     RegisterWindow window(path, hint);
     window.show();
+    window.activateWindow();
     return QApplication::exec();
 }

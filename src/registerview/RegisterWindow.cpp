@@ -116,6 +116,7 @@ void RegisterWindow::buildControls()
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(kNameColumn, Qt::AscendingOrder);
     m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setAlternatingRowColors(true);
     m_chart = new ProgressChart;
@@ -134,6 +135,7 @@ void RegisterWindow::buildControls()
     splitter->addWidget(m_table);
     splitter->addWidget(m_chart);
     splitter->setChildrenCollapsible(false);
+    splitter->setSizes({1, 1});
     m_status = named(new QLabel, "statusLabel");
     m_status->setWordWrap(true);
     auto *bottom = new QHBoxLayout;
