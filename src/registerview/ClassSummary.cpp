@@ -45,7 +45,6 @@ struct Forms
 {
     QList<int> names; // name indices in order of first use
     QHash<int, int> uses;
-    QHash<int, qint64> lastUse;
 };
 
 } // namespace
@@ -93,7 +92,6 @@ ClassSummary summarize(const QList<RegisterGame> &games, const QStringList &name
         if (!used.uses.contains(game.name))
             used.names.append(game.name);
         ++used.uses[game.name];
-        used.lastUse[game.name] = game.moment();
 
         DayAverage &day = days[game.day];
         day.day = game.day;
@@ -107,9 +105,9 @@ ClassSummary summarize(const QList<RegisterGame> &games, const QStringList &name
         row.average = mean(scores[i], 0, scores[i].size());
         row.trend = trendOf(scores[i]);
         const Forms &used = forms[i];
-        const int shown = *std::max_element(used.names.cbegin(), used.names.cend(), [&used](int a, int b) {
-            return std::pair(used.uses[a], used.lastUse[a]) < std::pair(used.uses[b], used.lastUse[b]);
-        });
+        // The first of the forms typed most often.
+        const int shown = *std::max_element(used.names.cbegin(), used.names.cend(),
+                                            [&used](int a, int b) { return used.uses[a] < used.uses[b]; });
         row.name = names[shown];
         for (const int form : used.names)
             if (form != shown)

@@ -14,7 +14,7 @@ QString pupilKey(const QString &name);
 struct PupilSummary
 {
     QString key;
-    QString name;         // the form typed most often (the latest, when tied)
+    QString name;         // the form typed most often (the first, when tied)
     QStringList variants; // the other forms, as typed
     int games = 0;
     qint64 lastMoment = 0; // RegisterGame::moment() of the last game

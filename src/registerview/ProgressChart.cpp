@@ -84,6 +84,7 @@ ProgressChart::ProgressChart(QWidget *parent)
     : QChartView(new QChart, parent)
 {
     setObjectName(QStringLiteral("progressChart"));
+    viewport()->setObjectName(QStringLiteral("progressChartArea"));
     setRenderHint(QPainter::Antialiasing);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumHeight(260);
