@@ -256,8 +256,13 @@ ParsedRegister parseRegister(QByteArrayView bytes, bool fromStart)
         const qsizetype gamesBefore = out.games.size();
         if (readable)
             readable = reader.read(bytes.sliced(start, end - start));
-        if (!readable)
+        if (!readable) {
+            // Only its first line is lost: a quote left open never takes
+            // the good lines after it along.
+            if (const qsizetype newline = bytes.indexOf('\n', start); newline >= 0 && newline < end)
+                end = newline;
             ++out.unreadable;
+        }
         if (end == bytes.size()) {
             out.tailGame = out.games.size() > gamesBefore;
             out.tailUnreadable = !readable;

@@ -84,8 +84,9 @@ private Q_SLOTS:
             << QByteArray("garbage\r\n2024-02-30;10:00:00;Bea;1;1;2;no\r\n2024-05-13;25:00:00;Bea;1;1;2;no\r\n"
                           "2024-05-13;10:00:00;Bea;x;1;2;no\r\n2024-05-13;10:00:00;Bea;3;1;2;no\r\n"
                           "2024-05-13;10:00:00;Bea;1;1;2;forse\r\n2024-05-13;10:00:00;\"Bea;1;1;2;no\r\n"
-                          "2024-05-13;10:00:00;Ugo;1;1;2;no\r\n;;;;;;\r\n\r\n2024-05-13;10:00:00;Bea;1;1;2;no;x\r\n")
-            << QStringList{QStringLiteral("Ugo|1|1|2|no") + at} << 8;
+                          "2024-05-13;10:00:00;Ugo;1;1;2;no\r\n2024-05-13;10:00:00;\"Ida;1;1;2;no\r\n;;;;;;\r\n\r\n2024-05-13;10:00:00;Bea;1;1;2;no;x\r\n"
+                          "2024-05-13;10:00:00;\"Eva \"\"E\"\"\";1;1;2;no\r\n")
+            << QStringList{QStringLiteral("Ugo|1|1|2|no") + at, QStringLiteral("Eva \"E\"|1|1|2|no") + at} << 9;
     }
     void everyFormIsRead()
     {
