@@ -135,7 +135,8 @@ void RegisterWindow::buildControls()
     splitter->addWidget(m_table);
     splitter->addWidget(m_chart);
     splitter->setChildrenCollapsible(false);
-    splitter->setSizes({1, 1});
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
     m_status = named(new QLabel, "statusLabel");
     m_status->setWordWrap(true);
     auto *bottom = new QHBoxLayout;
@@ -151,7 +152,7 @@ void RegisterWindow::buildControls()
 
     connect(m_periodChoice, &QComboBox::currentIndexChanged, this, &RegisterWindow::periodChosen);
     connect(m_search, &QLineEdit::textChanged, &m_proxy, &QSortFilterProxyModel::setFilterFixedString);
-    connect(m_sortChoice, &QComboBox::activated, this, &RegisterWindow::sortChosen);
+    connect(m_sortChoice, &QComboBox::currentIndexChanged, this, &RegisterWindow::sortChosen);
     connect(m_table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this](int column) {
         const QSignalBlocker quiet(m_sortChoice);
         m_sortChoice->setCurrentIndex(column);

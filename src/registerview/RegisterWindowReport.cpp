@@ -14,6 +14,14 @@ namespace {
 
 const QString kTitle = QStringLiteral("Registro di Tarvimonda");
 
+// Gives the window the keyboard back when a dialog closes: without a window
+// manager to do it, Ctrl+P or Ctrl+E would reach nothing afterwards.
+struct FocusBack
+{
+    QWidget *window;
+    ~FocusBack() { window->activateWindow(); }
+};
+
 QString startFolder()
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -32,6 +40,7 @@ ReportContent RegisterWindow::reportContent() const
 
 void RegisterWindow::chooseFile()
 {
+    const FocusBack focusBack{this};
     QFileDialog dialog(this, QStringLiteral("Apri un registro"), QFileInfo(m_feed.path()).absolutePath(),
                        QStringLiteral("Registri (*.csv);;Tutti i file (*)"));
     dialog.setObjectName(QStringLiteral("openDialog"));
@@ -42,6 +51,7 @@ void RegisterWindow::chooseFile()
 
 QString RegisterWindow::savePath(const QString &title, const QString &suffix, const QString &filter)
 {
+    const FocusBack focusBack{this};
     QFileDialog dialog(this, title, startFolder(), filter);
     dialog.setObjectName(QStringLiteral("saveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -55,6 +65,7 @@ QString RegisterWindow::savePath(const QString &title, const QString &suffix, co
 void RegisterWindow::tell(const std::optional<QString> &failure, const QString &done)
 {
     if (failure) {
+        const FocusBack focusBack{this};
         QMessageBox box(QMessageBox::Warning, kTitle, *failure, QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("messageBox"));
         box.exec();
@@ -84,6 +95,7 @@ void RegisterWindow::exportCsv()
 
 void RegisterWindow::print()
 {
+    const FocusBack focusBack{this};
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(kTitle);
     QPrintDialog dialog(&printer, this);
