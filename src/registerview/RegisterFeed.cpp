@@ -78,7 +78,7 @@ void RegisterFeed::watch()
     // The folder tells when the file appears or is replaced; the file
     // itself, when a line is appended. A replaced file is watched anew.
     const QString folder = QFileInfo(m_path).absolutePath();
-    if (!m_watcher.directories().contains(folder))
+    if (!m_watcher.directories().contains(folder) && QFileInfo(folder).isDir())
         m_watcher.addPath(folder);
     if (!m_watcher.files().contains(m_path) && QFileInfo::exists(m_path))
         m_watcher.addPath(m_path);

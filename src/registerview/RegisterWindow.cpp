@@ -202,17 +202,6 @@ void RegisterWindow::setToday(const QDate &today)
     refresh();
 }
 
-void RegisterWindow::setPeriod(const Period &period)
-{
-    for (int i = 0; i < int(std::size(kPeriods)); ++i)
-        if (kPeriods[i].kind == period.kind)
-            m_periodChoice->setCurrentIndex(i);
-    if (period.kind == Period::Kind::Range) {
-        m_from->setDate(period.from);
-        m_to->setDate(period.to);
-    }
-}
-
 void RegisterWindow::periodChosen()
 {
     const Period::Kind kind = kPeriods[qMax(0, m_periodChoice->currentIndex())].kind;

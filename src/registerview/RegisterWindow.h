@@ -30,9 +30,7 @@ public:
 
     // The day "today" and "this week" count from; the clock's by default.
     void setToday(const QDate &today);
-    void setPeriod(const Period &period);
     const ClassSummary &summary() const { return m_summary; }
-    const RegisterFeed &feed() const { return m_feed; }
     // What the report holds now: the rows as shown, the chart as shown.
     ReportContent reportContent() const;
 

@@ -88,8 +88,6 @@ QString failure(const QString &path, int error)
 
 bool paintReport(QPagedPaintDevice &device, const ReportContent &content)
 {
-    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
-                                     QPageLayout::Millimeter));
     QPainter painter;
     if (!painter.begin(&device))
         return false;
@@ -156,6 +154,8 @@ std::optional<QString> writeReportPdf(const QString &path, const ReportContent &
     {
         QPdfWriter pdf(&file);
         pdf.setResolution(300);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+                                      QPageLayout::Millimeter));
         pdf.setTitle(QStringLiteral("Registro di Tarvimonda"));
         pdf.setCreator(QStringLiteral("Tarvimonda"));
         if (!paintReport(pdf, content))

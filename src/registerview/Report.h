@@ -18,7 +18,8 @@ struct ReportContent
     ChartData chart;
 };
 
-// False when the device could not be painted on.
+// On the device's own pages (a printer keeps the paper chosen in its
+// dialog). False when the device could not be painted on.
 bool paintReport(QPagedPaintDevice &device, const ReportContent &content);
 
 // Writes the report as a PDF, or the bytes as a file, replacing path only
