@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
-          fonts-liberation2 qt6-translations-l10n libbenchmark-dev "$@")
+          fonts-liberation2 qt6-translations-l10n libbenchmark-dev
+          qt6-charts-dev poppler-utils "$@")
 
 missing=()
 for package in "${packages[@]}"; do

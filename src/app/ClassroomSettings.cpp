@@ -3,9 +3,15 @@
 #include "app/CommandLine.h"
 #include "settings/Configuration.h"
 
+#include "record/RecordNames.h"
+
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 QString defaultRecordFolder()
@@ -33,4 +39,26 @@ ClassroomSettings classroomSettings(const CommandLine &line, const Configuration
     if (!settings.recordFolderChosen)
         settings.recordFolderSource.clear();
     return settings;
+}
+
+QString keeperProgramOf(const ClassroomSettings &settings)
+{
+    if (!settings.keeperProgram.isEmpty())
+        return settings.keeperProgram;
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/tarvimonda-keeper");
+    return QFileInfo::exists(beside) ? beside : QStringLiteral(TARVIMONDA_KEEPER_PATH);
+}
+
+RecordFolderChoice recordFolderOf(const ClassroomSettings &settings)
+{
+    if (!settings.recordFolder.isEmpty())
+        return {settings.recordFolder, settings.recordFolderChosen};
+    // An installed keeper holds the machine's class folder's group: the game
+    // then keeps one record for the whole machine, as it always did.
+    struct stat info {};
+    const bool privileged = ::stat(QFile::encodeName(keeperProgramOf(settings)).constData(), &info) == 0
+                            && (info.st_mode & S_ISGID) != 0;
+    if (privileged)
+        return {QFile::decodeName(kMachineRecordFolder), true};
+    return {defaultRecordFolder(), false};
 }

@@ -34,6 +34,20 @@ struct Configuration;
 // ~/.local/share/tarvimonda. Nothing on disk is touched.
 QString defaultRecordFolder();
 
+// The record keeper's program: the one given, else beside the game (a build
+// tree), else where the package puts it.
+QString keeperProgramOf(const ClassroomSettings &settings);
+
+// The folder the record is kept in: the one chosen, else the machine's
+// class folder when the keeper is installed to serve it (set-group-id),
+// else the per-user folder; and whether it is a class folder.
+struct RecordFolderChoice
+{
+    QString path;
+    bool classFolder = false;
+};
+RecordFolderChoice recordFolderOf(const ClassroomSettings &settings);
+
 // The record folder: the command line first, then the teacher's
 // configuration, then the per-user data folder.
 ClassroomSettings classroomSettings(const CommandLine &line, const Configuration &configuration);

@@ -10,6 +10,7 @@ namespace {
 
 const QString kHelp = QStringLiteral(
     "Uso: tarvimonda [--record-folder CARTELLA]\n"
+    "     tarvimonda --register [FILE] [--export-pdf FILE.pdf] [--export-csv FILE.csv]\n"
     "     tarvimonda --help | --version\n"
     "\n"
     "Tarvimonda: un gioco per allenarsi a calcolare il valore di espressioni con i monomi.\n"
@@ -20,6 +21,11 @@ const QString kHelp = QStringLiteral(
     "  --record-folder CARTELLA   tiene il record e il registro nella CARTELLA indicata,\n"
     "                             invece di quella del file di configurazione o di quella\n"
     "                             personale (~/.local/share/tarvimonda)\n"
+    "  --register [FILE]          apre il registro della classe (senza FILE, il registro.csv\n"
+    "                             della cartella del record)\n"
+    "  --export-pdf FILE.pdf      con --register: scrive il report di tutto il registro in PDF,\n"
+    "                             senza aprire finestre\n"
+    "  --export-csv FILE.csv      con --register: scrive la tabella riassuntiva in CSV\n"
     "\n"
     "File di configurazione: tarvimonda/tarvimonda.conf, cercato prima in ~/.config\n"
     "(XDG_CONFIG_HOME), poi in /etc/xdg (XDG_CONFIG_DIRS). Due sezioni:\n"
@@ -69,7 +75,18 @@ CommandLine parseCommandLine(const QStringList &arguments)
         std::optional<QString> value;
         if (equals >= 0)
             value = argument.mid(equals + 1);
-        const bool ours = name == u"record-folder";
+        if (name == u"register") {
+            // The file is optional: "--register --export-pdf x.pdf" reads the class's own.
+            if (!value && i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-'))
+                value = arguments[++i];
+            if (value && value->isEmpty())
+                return error(QStringLiteral("manca il valore dopo «%1»").arg(argument));
+            line.action = CommandLine::Action::Register;
+            line.registerFile = value ? QDir::cleanPath(QDir::current().absoluteFilePath(*value)) : QString();
+            continue;
+        }
+        QString *const exportTo = name == u"export-pdf" ? &line.exportPdf : name == u"export-csv" ? &line.exportCsv : nullptr;
+        const bool ours = name == u"record-folder" || exportTo;
         if (ours || kToolkitWithValue.contains(name)) {
             // "--record-folder --help" lacks its folder; "=-x" or "./-x"
             // name a folder that starts with a dash.
@@ -78,12 +95,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
             if (!value || value->isEmpty())
                 return error(QStringLiteral("manca il valore dopo «%1»").arg(argument));
             if (ours)
-                line.recordFolder = QDir::cleanPath(QDir::current().absoluteFilePath(*value));
+                (exportTo ? *exportTo : line.recordFolder) = QDir::cleanPath(QDir::current().absoluteFilePath(*value));
             else if (name == u"platform")
                 line.platform = *value;
         } else if (!kToolkitAlone.contains(name)) {
             return error(QStringLiteral("opzione sconosciuta: «%1»").arg(argument));
         }
     }
+    if (line.action != CommandLine::Action::Register && !(line.exportPdf + line.exportCsv).isEmpty())
+        return error(QStringLiteral("«--export-pdf» e «--export-csv» vanno usate con «--register»"));
     return line;
 }

@@ -5,15 +5,20 @@
 
 // What the command line asks for:
 //   tarvimonda [--record-folder CARTELLA] | --help | --version
+//   tarvimonda --register [FILE] [--export-pdf OUT.pdf] [--export-csv OUT.csv]
 // next to the toolkit's own options (-platform, -style ...), which are
 // let through for QApplication.
 struct CommandLine
 {
-    enum class Action { Play, Help, Version, Error };
+    enum class Action { Play, Help, Version, Error, Register };
     Action action = Action::Play;
     QString recordFolder; // empty: not given
     QString platform;     // the toolkit's -platform, empty: not given
     QString text;         // the help, the version or the one-line error, to print
+    // The teacher's register window, or its report written without one.
+    QString registerFile = {}; // empty: the class's own register
+    QString exportPdf = {};    // empty: not asked for
+    QString exportCsv = {};
 };
 
 // arguments as the program got them, program first. Needs no

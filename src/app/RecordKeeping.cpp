@@ -5,13 +5,10 @@
 #include "play/Numbers.h"
 #include "record/RecordNames.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using record::Cause;
@@ -25,23 +22,6 @@ namespace {
 // told as busy, and a silent one as silent.
 constexpr int kSilentFolderGraceMs = 2000;
 
-// The keeper beside the game in a build tree, else where the package puts it.
-QString keeperProgram(const QString &given)
-{
-    if (!given.isEmpty())
-        return given;
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/tarvimonda-keeper");
-    return QFileInfo::exists(beside) ? beside : QStringLiteral(TARVIMONDA_KEEPER_PATH);
-}
-
-// An installed keeper holds the machine's class folder's group: the game
-// then keeps one record for the whole machine, as it always did.
-bool keeperIsPrivileged(const QString &program)
-{
-    struct stat info {};
-    return ::stat(QFile::encodeName(program).constData(), &info) == 0 && (info.st_mode & S_ISGID) != 0;
-}
-
 QString accountName()
 {
     const passwd *account = ::getpwuid(::getuid());
@@ -53,15 +33,8 @@ QString accountName()
 RecordKeeping::RecordKeeping(ClassroomSettings settings)
     : m_settings(std::move(settings))
 {
-    m_settings.keeperProgram = keeperProgram(m_settings.keeperProgram);
-    QString folder = m_settings.recordFolder;
-    bool chosen = m_settings.recordFolderChosen;
-    if (folder.isEmpty() && keeperIsPrivileged(m_settings.keeperProgram)) {
-        folder = QFile::decodeName(kMachineRecordFolder);
-        chosen = true;
-    } else if (folder.isEmpty()) {
-        folder = defaultRecordFolder();
-    }
+    m_settings.keeperProgram = keeperProgramOf(m_settings);
+    const auto [folder, chosen] = recordFolderOf(m_settings);
     m_folder = QFile::encodeName(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
     m_perUser = !chosen;
     // An administrator's files in a class folder (an empty mount point, say)

@@ -7,7 +7,6 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 
 using record::Cause;
 using record::Happened;
@@ -218,33 +217,4 @@ QList<RecordMessage> endMessages(const record::GameEndOutcome &end, const Record
     if (line.happened == Happened::Failed || line.happened == Happened::Unconfirmed)
         messages.append({registerMessage(line, context), Dialogs::Icon::Warning});
     return messages;
-}
-
-QString errorReason(int error)
-{
-    switch (error) {
-    case record::kNotRegular: return QStringLiteral("al suo posto non c'è un file normale");
-    case record::kHardLinked: return QStringLiteral("il file ha anche un altro nome (un collegamento fisico)");
-    case record::kProtected: return QStringLiteral("il file è protetto dalla scrittura");
-    case ELOOP: return QStringLiteral("al suo posto c'è un collegamento");
-    case EISDIR: return QStringLiteral("al suo posto c'è una cartella");
-    // The system's own words follow the machine's language, often English
-    // on a school's machines: the usual causes are said in Italian.
-    case EACCES:
-    case EPERM: return QStringLiteral("permesso negato");
-    case ENOENT: return QStringLiteral("non esiste");
-    case EIO: return QStringLiteral("errore del disco durante la lettura o la scrittura");
-    case ENOSPC: return QStringLiteral("spazio su disco esaurito");
-    case EDQUOT: return QStringLiteral("spazio concesso sul disco esaurito");
-    case EFBIG: return QStringLiteral("file troppo grande");
-    case EROFS: return QStringLiteral("il disco si può solo leggere");
-    case ENOTCONN:
-    case ESTALE:
-    case EHOSTDOWN:
-    case EHOSTUNREACH:
-    case ETIMEDOUT: return QStringLiteral("la cartella di rete non risponde o non è più collegata");
-    case ENOTDIR: return QStringLiteral("una parte del percorso non è una cartella");
-    case EWOULDBLOCK: return QStringLiteral("occupato da un altro programma");
-    default: return QStringLiteral("errore di sistema %1: %2").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Dialogs.h"
+#include "app/SystemErrors.h"
 #include "record/RecordOutcome.h"
 
 #include <QList>
@@ -40,6 +41,3 @@ struct RecordMessage
     Dialogs::Icon icon;
 };
 QList<RecordMessage> endMessages(const record::GameEndOutcome &end, const RecordContext &context);
-
-// The usual system errors in Italian, whatever the machine's language.
-QString errorReason(int error);

@@ -4,6 +4,7 @@
 #include "app/Tavola.h"
 #include "app/Translations.h"
 #include "app/Version.h"
+#include "registerview/RegisterProgram.h"
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
 
@@ -41,6 +42,7 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Help:
     case CommandLine::Action::Version: print(stdout, line.text); return 0;
     case CommandLine::Action::Error: print(stderr, line.text); return 2;
+    case CommandLine::Action::Register: return runRegister(line, argc, argv);
     case CommandLine::Action::Play: break;
     }
     if (!displayReachable(line)) {

@@ -51,6 +51,8 @@ QByteArray before(int fd, off_t size)
 
 } // namespace
 
+QByteArray registerField(const QString &text) { return csvField(text); }
+
 QByteArray registerHeader() { return QByteArrayLiteral("Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n"); }
 
 QByteArray registerLine(const RegisterEntry &entry)

@@ -32,6 +32,10 @@ QByteArray registerHeader();
 // LF or blanks at its ends is quoted, with " doubled.
 QByteArray registerLine(const RegisterEntry &entry);
 
+// One text field as registerLine() writes the name: guarded, quoted when
+// needed, in UTF-8. Other files in the register's style use it too.
+QByteArray registerField(const QString &text);
+
 // Adds the entry's line to the register in the folder, writing the header
 // first when the file is new or empty, and starting a line of its own when
 // the last one has no line end (a spreadsheet saved it so). The line goes

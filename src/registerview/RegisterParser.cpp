@@ -1,0 +1,275 @@
+#include "registerview/RegisterParser.h"
+
+#include "record/RecordText.h"
+
+#include <QDate>
+#include <QHash>
+
+#include <array>
+#include <optional>
+
+namespace {
+
+// A quoted name may hold a line break, yet a quote left open must not
+// swallow the lines after it: past this many bytes it is a broken line.
+constexpr qsizetype kMaxRecordBytes = 4096;
+// Seven fields; a spreadsheet may add an empty one at the end.
+constexpr int kMaxFields = 8;
+
+struct Field
+{
+    QByteArrayView text; // inside the quotes, "" still doubled
+    bool quoted = false;
+};
+using Fields = std::array<Field, kMaxFields>;
+
+// The index of the newline that ends the record starting at start, the
+// size when there is none, or -1 when a quote stays open too long.
+qsizetype recordEnd(QByteArrayView bytes, qsizetype start)
+{
+    bool inQuotes = false;
+    for (qsizetype i = start; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '"') {
+            inQuotes = !inQuotes;
+        } else if (c == '\n') {
+            if (!inQuotes)
+                return i;
+            if (i - start > kMaxRecordBytes)
+                return -1;
+        }
+    }
+    return inQuotes ? -1 : bytes.size();
+}
+
+// Splits one record at the semicolons outside quotes; the field count, or
+// -1 when it is no well-formed line.
+int splitFields(QByteArrayView line, Fields &fields)
+{
+    int count = 0;
+    qsizetype i = 0;
+    for (;;) {
+        if (count == kMaxFields)
+            return -1;
+        Field &field = fields[count++];
+        qsizetype end;
+        if (i < line.size() && line[i] == '"') {
+            qsizetype j = i + 1;
+            for (;; ++j) {
+                if (j >= line.size())
+                    return -1;
+                if (line[j] == '"') {
+                    if (j + 1 < line.size() && line[j + 1] == '"')
+                        ++j;
+                    else
+                        break;
+                }
+            }
+            field = {line.sliced(i + 1, j - i - 1), true};
+            end = j + 1;
+            if (end < line.size() && line[end] != ';')
+                return -1;
+        } else {
+            end = line.indexOf(';', i);
+            if (end < 0)
+                end = line.size();
+            field = {line.sliced(i, end - i), false};
+        }
+        if (end >= line.size())
+            return count;
+        i = end + 1;
+    }
+}
+
+int digits(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() > 7)
+        return -1;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// Up to three numbers between separators, each of the given widths.
+bool numbers(QByteArrayView text, char separator, std::array<int, 3> &values, int wanted)
+{
+    int n = 0;
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype end = text.indexOf(separator, start);
+        const QByteArrayView part = text.sliced(start, (end < 0 ? text.size() : end) - start);
+        if (n == wanted || part.size() > 4)
+            return false;
+        values[n++] = digits(part);
+        if (values[n - 1] < 0)
+            return false;
+        if (end < 0)
+            return n == wanted;
+        start = end + 1;
+    }
+}
+
+// YYYY-MM-DD as the game writes it, or DD/MM/YYYY as a spreadsheet with
+// Italian settings may save it back.
+std::optional<qint64> dayOf(QByteArrayView text)
+{
+    std::array<int, 3> v{};
+    QDate date;
+    if (text.size() == 10 && numbers(text, '-', v, 3))
+        date = QDate(v[0], v[1], v[2]);
+    else if (numbers(text, '/', v, 3) && v[2] >= 1000)
+        date = QDate(v[2], v[1], v[0]);
+    if (!date.isValid())
+        return std::nullopt;
+    return date.toJulianDay();
+}
+
+// HH:MM:SS, or HH:MM.
+std::optional<int> secondOf(QByteArrayView text)
+{
+    std::array<int, 3> v{};
+    if (!numbers(text, ':', v, 3)) {
+        v[2] = 0;
+        if (!numbers(text, ':', v, 2))
+            return std::nullopt;
+    }
+    if (v[0] > 23 || v[1] > 59 || v[2] > 59)
+        return std::nullopt;
+    return v[0] * 3600 + v[1] * 60 + v[2];
+}
+
+std::optional<bool> recordFlag(QByteArrayView text)
+{
+    if (text == "no")
+        return false;
+    if (text == "sì")
+        return true;
+    const QString word = decodeRecordText(text.toByteArray()).trimmed().toCaseFolded();
+    if (word == u"no")
+        return false;
+    if (word == u"sì" || word == u"si")
+        return true;
+    return std::nullopt;
+}
+
+bool isBlank(QByteArrayView line)
+{
+    for (const char c : line)
+        if (c != ';' && c != ' ' && c != '\t' && c != '"')
+            return false;
+    return true;
+}
+
+class Reader
+{
+public:
+    explicit Reader(ParsedRegister &out) : m_out(out) {}
+
+    // One record without its line end. False when it cannot be read.
+    bool read(QByteArrayView line)
+    {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (isBlank(line))
+            return true;
+        Fields f;
+        const int count = splitFields(line, f);
+        if (count < 7)
+            return false;
+        for (int i = 7; i < count; ++i)
+            if (!f[i].text.trimmed().isEmpty())
+                return false;
+        if (f[0].text.trimmed().compare("Data", Qt::CaseInsensitive) == 0)
+            return true; // a header, also one left inside by joining two registers
+        const auto day = dayOf(f[0].text.trimmed());
+        const auto second = secondOf(f[1].text.trimmed());
+        const auto flag = recordFlag(f[6].text.trimmed());
+        RegisterGame game;
+        game.right = digits(f[3].text.trimmed());
+        game.wrong = digits(f[4].text.trimmed());
+        game.total = digits(f[5].text.trimmed());
+        if (!day || !second || !flag || game.right < 0 || game.wrong < 0 || game.total < game.right
+            || game.total < game.wrong)
+            return false;
+        game.day = *day;
+        game.second = *second;
+        game.newRecord = *flag;
+        game.name = nameIndex(f[2]);
+        m_out.games.append(game);
+        return true;
+    }
+
+private:
+    int nameIndex(const Field &field)
+    {
+        QByteArray raw = field.text.toByteArray();
+        if (field.quoted)
+            raw.replace("\"\"", "\"");
+        if (const auto known = m_byBytes.constFind(raw); known != m_byBytes.cend())
+            return *known;
+        // The same name saved once in UTF-8 and once in Windows-1252 is one.
+        const QString name = nameWithoutGuard(decodeRecordText(raw));
+        int index = m_byText.value(name, -1);
+        if (index < 0) {
+            index = int(m_out.names.size());
+            m_out.names.append(name);
+            m_byText.insert(name, index);
+        }
+        m_byBytes.insert(raw, index);
+        return index;
+    }
+
+    ParsedRegister &m_out;
+    QHash<QByteArray, int> m_byBytes;
+    QHash<QString, int> m_byText;
+};
+
+} // namespace
+
+QString nameWithoutGuard(QString name)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (name.size() >= 2 && name.front() == u'\'' && formulaStarts.contains(name[1]))
+        name.remove(0, 1);
+    return name;
+}
+
+ParsedRegister parseRegister(QByteArrayView bytes, bool fromStart)
+{
+    ParsedRegister out;
+    Reader reader(out);
+    qsizetype start = fromStart && bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (start < bytes.size()) {
+        qsizetype end = recordEnd(bytes, start);
+        bool readable = true;
+        if (end < 0) {
+            // A quote left open: this physical line alone is broken.
+            end = bytes.indexOf('\n', start);
+            if (end < 0)
+                end = bytes.size();
+            readable = false;
+        }
+        const qsizetype gamesBefore = out.games.size();
+        if (readable)
+            readable = reader.read(bytes.sliced(start, end - start));
+        if (!readable) {
+            // Only its first line is lost: a quote left open never takes
+            // the good lines after it along.
+            if (const qsizetype newline = bytes.indexOf('\n', start); newline >= 0 && newline < end)
+                end = newline;
+            ++out.unreadable;
+        }
+        if (end == bytes.size()) {
+            out.tailGame = out.games.size() > gamesBefore;
+            out.tailUnreadable = !readable;
+            break;
+        }
+        start = end + 1;
+        out.consumed = start;
+    }
+    return out;
+}

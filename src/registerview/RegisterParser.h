@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QList>
+#include <QStringList>
+
+// The games of registro.csv, read back as the game writes them and as a
+// spreadsheet may save them again: CR LF or LF, a UTF-8 byte order mark,
+// fields in double quotes with "" inside (a quoted name may even hold a line
+// break), a last line without its newline, "sì" or "no", dates as
+// YYYY-MM-DD or DD/MM/YYYY. A line that is none of these is skipped and
+// counted, never fatal.
+
+struct RegisterGame
+{
+    qint64 day = 0;  // Julian day of the local date
+    int second = 0;  // of the day, local time
+    int name = 0;    // index into the names as typed
+    int right = 0;   // the score
+    int wrong = 0;
+    int total = 0;
+    bool newRecord = false;
+
+    qint64 moment() const { return day * 86'400 + second; }
+};
+
+struct ParsedRegister
+{
+    QList<RegisterGame> games;
+    QStringList names; // as typed (formula guard removed), each once
+    int unreadable = 0;
+    // Bytes of the whole lines, those that end in a newline: the next read
+    // starts there. A last line without one is in games (or unreadable)
+    // all the same, and is read again with whatever follows it.
+    qint64 consumed = 0;
+    bool tailGame = false;       // the last game came from that line
+    bool tailUnreadable = false; // that line could not be read
+};
+
+// bytes from the file's start (fromStart: a byte order mark is dropped) or
+// from the end of the last whole line read before.
+ParsedRegister parseRegister(QByteArrayView bytes, bool fromStart);
+
+// The name as the game wrote it, without the ' it puts before a name that a
+// spreadsheet would run as a formula.
+QString nameWithoutGuard(QString name);

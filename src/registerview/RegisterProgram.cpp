@@ -1,0 +1,101 @@
+#include "registerview/RegisterProgram.h"
+
+#include "app/ClassroomSettings.h"
+#include "app/CommandLine.h"
+#include "app/Translations.h"
+#include "record/RecordNames.h"
+
+#include <QDir>
+#include "registerview/ChartData.h"
+#include "registerview/RegisterWindow.h"
+#include "registerview/SummaryCsv.h"
+#include "settings/Configuration.h"
+#include "ui/Fonts.h"
+#include "ui/Pictures.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+void say(const QString &text) { std::fputs(QStringLiteral("tarvimonda: %1\n").arg(text).toLocal8Bit().constData(), stderr); }
+
+// The whole register, its pupils by name, the class's chart: what a
+// teacher's script gets.
+int exportReport(const CommandLine &line, const QString &path)
+{
+    const RegisterRead read = readRegister(path);
+    if (read.outcome != RegisterRead::Outcome::Read) {
+        say(read.message);
+        return 1;
+    }
+    RegisterData data;
+    data.apply(read);
+    const QDate today = QDate::currentDate();
+    const Period everything;
+    ClassSummary summary = summarize(data.games, data.names, everything, today);
+    std::sort(summary.pupils.begin(), summary.pupils.end(), [](const PupilSummary &a, const PupilSummary &b) {
+        return QString::localeAwareCompare(a.key, b.key) < 0;
+    });
+    if (data.unreadable > 0)
+        say(QStringLiteral("registro %1: %2.").arg(path, unreadLines(data.unreadable)));
+    const ReportContent content{path, everything.describe(today), data.unreadable, summary.pupils,
+                                classChart(summary, everything.describe(today))};
+    std::optional<QString> failure;
+    if (!line.exportPdf.isEmpty())
+        failure = writeReportPdf(line.exportPdf, content);
+    if (!failure && !line.exportCsv.isEmpty())
+        failure = writeWholeFile(line.exportCsv, summaryCsv(summary.pupils));
+    if (failure) {
+        say(*failure);
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+QString defaultRegisterFile(const CommandLine &line, const Configuration &configuration)
+{
+    const QString folder = recordFolderOf(classroomSettings(line, configuration)).path;
+    return QDir::cleanPath(folder) + u'/' + QLatin1StringView(kRegisterFileName);
+}
+
+int runRegister(const CommandLine &line, int &argc, char **argv)
+{
+    const bool exporting = !line.exportPdf.isEmpty() || !line.exportCsv.isEmpty();
+    // A teacher's script has no display: the report is drawn off screen,
+    // and the toolkit's own English notes stay out of its error output.
+    if (exporting) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false\n*.warning=false"));
+    }
+    else if (line.platform.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+             && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        say(QStringLiteral("non trovo lo schermo (DISPLAY non è impostata): aprire il registro da una sessione "
+                           "grafica, o scrivere il report con --export-pdf o --export-csv."));
+        return 1;
+    }
+    const Configuration configuration = readConfiguration();
+    const QString path = line.registerFile.isEmpty() ? defaultRegisterFile(line, configuration) : line.registerFile;
+    QCoreApplication::setApplicationName(QStringLiteral("tarvimonda"));
+    QApplication app(argc, argv);
+    installQtItalian(app);
+    installFontSubstitutes();
+    if (exporting)
+        return exportReport(line, path);
+
+    QApplication::setWindowIcon(pictureIcon(Picture::WindowIcon));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tarvimonda.register"));
+    QString hint;
+    if (line.registerFile.isEmpty() && !configuration.registerEnabled)
+        hint = QStringLiteral("Il registro delle partite non è acceso: si accende con «[Register]» ed "
+                              "«Enabled=true» nel file di configurazione (vedi il manuale per gli insegnanti).");
+    RegisterWindow window(path, hint);
+    window.show();
+    window.activateWindow();
+    return QApplication::exec();
+}

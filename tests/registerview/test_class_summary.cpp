@@ -1,0 +1,168 @@
+// The figures of the register window from a small register with known
+// answers: pupils grouped, periods, shares, trends, the chart, the words a
+// screen reader hears, the CSV; and where the register is looked for.
+#include "app/ClassroomSettings.h"
+#include "app/CommandLine.h"
+#include "record/Register.h"
+#include "registerview/ChartData.h"
+#include "registerview/PupilColumns.h"
+#include "registerview/PupilTableModel.h"
+#include "registerview/RegisterProgram.h"
+#include "registerview/SummaryCsv.h"
+#include "settings/Configuration.h"
+
+#include <QTest>
+
+namespace {
+
+const QDate kToday(2024, 5, 15); // a Wednesday
+
+// Ugo practised in April, scoring 1 to 12; then, in May, Bea typed her
+// name three ways.
+ParsedRegister classRegister()
+{
+    QByteArray bytes = registerHeader();
+    const auto add = [&bytes](const char *when, const QString &name, int right, int wrong) {
+        bytes += registerLine({QDateTime::fromString(QLatin1StringView(when), Qt::ISODate), name, QString::number(right),
+                               QString::number(wrong), QString::number(right + wrong), false});
+    };
+    for (int score = 1; score <= 12; ++score)
+        add(qPrintable(QStringLiteral("2024-04-%1T09:00:00").arg(score, 2, 10, QChar(u'0'))), QStringLiteral("Ugo"), score, 0);
+    add("2024-05-06T09:00:00", QStringLiteral("Bea"), 4, 2);
+    add("2024-05-13T09:00:00", QStringLiteral("Bea"), 5, 1);
+    add("2024-05-13T10:00:00", QStringLiteral("bea "), 7, 1);
+    add("2024-05-14T09:00:00", QStringLiteral("BEA"), 6, 2);
+    add("2024-05-15T09:00:00", QStringLiteral("Ugo"), 3, 3);
+    return parseRegister(bytes, true);
+}
+
+ClassSummary summaryFor(Period period)
+{
+    const ParsedRegister parsed = classRegister();
+    return summarize(parsed.games, parsed.names, period, kToday);
+}
+
+// name, games, best, average, share, trend, variants: as the table shows them.
+QStringList rows(const ClassSummary &summary)
+{
+    QStringList out;
+    for (const PupilSummary &pupil : summary.pupils) {
+        QStringList cells;
+        for (const PupilColumn &column : pupilColumns())
+            cells << column.text(pupil);
+        out << cells.join(u'|');
+    }
+    return out;
+}
+
+} // namespace
+
+class ClassSummaryTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void figuresFollowThePeriod_data()
+    {
+        QTest::addColumn<Period>("period");
+        QTest::addColumn<QStringList>("rows");
+        using K = Period::Kind;
+        QTest::newRow("everything") << Period{K::Everything, {}, {}} << QStringList{
+            // Ugo: last five (9..12, 3) average 9, the five before 6.
+            QStringLiteral("Ugo|13|15/05/2024 09:00|12|6,2|96 %|+3,0|"),
+            // Bea: 22 right of 28; the newer half (7, 6) against (4, 5).
+            QStringLiteral("Bea|4|14/05/2024 09:00|7|5,5|79 %|+2,0|«bea », «BEA»")};
+        QTest::newRow("today") << Period{K::Today, {}, {}} << QStringList{QStringLiteral("Ugo|1|15/05/2024 09:00|3|3,0|50 %|–|")};
+        QTest::newRow("this week, from Monday") << Period{K::ThisWeek, {}, {}} << QStringList{
+            // Each form typed once: the first is shown.
+            QStringLiteral("Bea|3|14/05/2024 09:00|7|6,0|82 %|-1,0|«bea », «BEA»"),
+            QStringLiteral("Ugo|1|15/05/2024 09:00|3|3,0|50 %|–|")};
+        QTest::newRow("this month") << Period{K::ThisMonth, {}, {}} << QStringList{
+            QStringLiteral("Bea|4|14/05/2024 09:00|7|5,5|79 %|+2,0|«bea », «BEA»"),
+            QStringLiteral("Ugo|1|15/05/2024 09:00|3|3,0|50 %|–|")};
+        QTest::newRow("from a day to a day, given backwards")
+            << Period{K::Range, QDate(2024, 4, 5), QDate(2024, 4, 1)}
+            << QStringList{QStringLiteral("Ugo|5|05/04/2024 09:00|5|3,0|100 %|+2,0|")};
+    }
+    void figuresFollowThePeriod()
+    {
+        QFETCH(Period, period);
+        QFETCH(QStringList, rows);
+        QCOMPARE(::rows(summaryFor(period)), rows);
+    }
+
+    void theChartAndItsWords()
+    {
+        const Period week{Period::Kind::ThisWeek, {}, {}};
+        const ClassSummary summary = summaryFor(week);
+        const ParsedRegister parsed = classRegister();
+        const ChartData bea = pupilChart(summary.pupils[0], pupilGames(parsed.games, parsed.names, QStringLiteral("bea"), week, kToday),
+                                         week.describe(kToday));
+        QCOMPARE(bea.points, (QList<QPointF>{{1, 5}, {2, 7}, {3, 6}}));
+        QCOMPARE(bea.record, 7);
+        QCOMPARE(bea.textAlternative,
+                 QStringLiteral("Grafico del punteggio di Bea, questa settimana (dal 13/05/2024 al 19/05/2024): partita 1 del "
+                                "13/05/2024 09:00: 5; partita 2 del 13/05/2024 10:00: 7; partita 3 del 14/05/2024 09:00: 6. Record: 7."));
+        const ChartData whole = classChart(summary, week.describe(kToday));
+        QVERIFY(whole.byDay);
+        QCOMPARE(whole.points, (QList<QPointF>{{double(QDate(2024, 5, 13).toJulianDay()), 6},
+                                               {double(QDate(2024, 5, 14).toJulianDay()), 6},
+                                               {double(kToday.toJulianDay()), 3}}));
+        QCOMPARE(whole.record, 7);
+        QVERIFY(whole.textAlternative.contains(QStringLiteral("13/05/2024: media 6,0 in 2 partite; 14/05/2024")));
+
+        // What a screen reader says of a row, and the model's columns.
+        PupilTableModel model;
+        model.setPupils(summary.pupils);
+        QCOMPARE(model.data(model.index(0, kNameColumn), Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("Bea: 3 partite, record 7, media 6,0, 82 % di risposte esatte, ultima partita il 14/05/2024 "
+                                "alle 09:00, in calo di 1,0 punti, scritto anche «bea », «BEA»"));
+        QCOMPARE(model.data(model.index(1, kBestColumn), Qt::AccessibleTextRole).toString(), QStringLiteral("Record: 3"));
+        QCOMPARE(model.data(model.index(1, kBestColumn), PupilTableModel::kSortRole).toDouble(), 3.0);
+        // New figures keep the rows in place, so a selection stays.
+        model.setPupils(summaryFor({}).pupils);
+        QCOMPARE(model.data(model.index(0, kNameColumn), Qt::DisplayRole).toString(), QStringLiteral("Bea"));
+        QCOMPARE(model.data(model.index(1, kGamesColumn), Qt::DisplayRole).toString(), QStringLiteral("13"));
+    }
+
+    // The register's own conventions; figures stay numbers, names never
+    // become formulas.
+    void theCsvKeepsTheRegistersConventions()
+    {
+        ClassSummary summary = summaryFor({Period::Kind::ThisWeek, {}, {}});
+        summary.pupils[1].name = QStringLiteral("=Leo;B");
+        QCOMPARE(summaryCsv(summary.pupils),
+                 QByteArray("Nome;Partite;Ultima partita;Record;Media;Esatte (%);Andamento;Scritto anche\r\n"
+                            "Bea;3;2024-05-14 09:00:00;7;6,0;81,8;-1,0;«bea », «BEA»\r\n"
+                            "\"'=Leo;B\";1;2024-05-15 09:00:00;3;3,0;50,0;;\r\n"));
+    }
+
+    void theRegisterFileAndTheCommandLine()
+    {
+        const auto line = [](const QString &text) {
+            return parseCommandLine(QStringList{QStringLiteral("tarvimonda")} + text.split(u' ', Qt::SkipEmptyParts));
+        };
+        Configuration classFolder;
+        classFolder.recordFolder = QStringLiteral("/var/lib/tarvimonda");
+        QCOMPARE(defaultRegisterFile(line({}), classFolder), QStringLiteral("/var/lib/tarvimonda/registro.csv"));
+        QCOMPARE(defaultRegisterFile(line(QStringLiteral("--record-folder=/srv/x")), classFolder), QStringLiteral("/srv/x/registro.csv"));
+        QCOMPARE(defaultRegisterFile(line({}), {}), defaultRecordFolder() + QStringLiteral("/registro.csv"));
+
+        CommandLine read = line(QStringLiteral("--register /a/b.csv --export-pdf /o.pdf"));
+        QCOMPARE(read.action, CommandLine::Action::Register);
+        QCOMPARE(read.registerFile, QStringLiteral("/a/b.csv"));
+        QCOMPARE(read.exportPdf, QStringLiteral("/o.pdf"));
+        read = line(QStringLiteral("--register --export-csv=/o.csv"));
+        QCOMPARE(read.action, CommandLine::Action::Register);
+        QVERIFY(read.registerFile.isEmpty());
+        QCOMPARE(read.exportCsv, QStringLiteral("/o.csv"));
+        for (const char *wrong : {"--export-pdf /o.pdf", "--register=", "--register --export-csv"}) {
+            read = line(QLatin1StringView(wrong));
+            QCOMPARE(read.action, CommandLine::Action::Error);
+            QVERIFY2(read.text.startsWith(QStringLiteral("tarvimonda: ")) && read.text.count(u'\n') == 1, qPrintable(read.text));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(ClassSummaryTest)
+#include "test_class_summary.moc"
