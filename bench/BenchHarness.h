@@ -132,7 +132,7 @@ struct BenchGame
         services.dialogs = std::make_shared<InstantDialogs>();
         services.endProgram = [] {};
         ClassroomSettings settings;
-        settings.recordFolder = folder.path();
+        settings.recordFolder = QFile::encodeName(folder.path());
         window = std::make_unique<Tavola>(std::move(services), std::move(settings));
         window->showTavola();
         showActive(*window);

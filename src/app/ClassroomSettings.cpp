@@ -3,6 +3,8 @@
 #include "app/CommandLine.h"
 #include "settings/Configuration.h"
 
+#include <QFile>
+
 ClassroomSettings classroomSettings(const CommandLine &line, const Configuration &configuration)
 {
     ClassroomSettings settings;
@@ -10,11 +12,19 @@ ClassroomSettings classroomSettings(const CommandLine &line, const Configuration
     settings.recordFolder = line.recordFolder;
     settings.recordFolderSource = QStringLiteral("l'opzione --record-folder");
     if (settings.recordFolder.isEmpty()) {
-        settings.recordFolder = configuration.recordFolder.value_or(QString());
+        settings.recordFolder = configuration.recordFolder.value_or(QByteArray());
         settings.recordFolderSource = configuration.recordFolderFrom;
     }
     settings.recordFolderChosen = !settings.recordFolder.isEmpty();
     if (!settings.recordFolderChosen)
         settings.recordFolderSource.clear();
     return settings;
+}
+
+std::optional<QString> notUsableAsGiven(const QByteArray &folder)
+{
+    if (QFile::encodeName(QFile::decodeName(folder)) == folder)
+        return std::nullopt;
+    return QStringLiteral("il suo nome contiene byte che non sono testo UTF-8, e il gioco per ora non sa usarlo "
+                          "così com'è (non ne crea un'altra al suo posto): dai alla cartella un nome in UTF-8");
 }

@@ -2,13 +2,17 @@
 
 #include "record/RecordNames.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 // What the teacher decided for this machine or class (the configuration
 // file, the command line), as plain values built at start.
 struct ClassroomSettings
 {
-    QString recordFolder; // empty: the per-user data folder
+    // The bytes as given, never decoded; empty: the per-user data folder.
+    QByteArray recordFolder;
     // A folder the teacher chose: never created beyond its last part, so a
     // share that is not mounted is reported instead of silently replaced by
     // a local folder.
@@ -28,3 +32,8 @@ struct Configuration;
 // The record folder: the command line first, then the teacher's
 // configuration, then the per-user data folder.
 ClassroomSettings classroomSettings(const CommandLine &line, const Configuration &configuration);
+
+// Why the record code, which takes a folder as text, cannot use this path
+// byte for byte (its bytes are not UTF-8, and text would name another
+// folder); nothing when it can.
+std::optional<QString> notUsableAsGiven(const QByteArray &folder);

@@ -1,21 +1,25 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 // What the command line asks for:
-//   tarvimonda [--record-folder CARTELLA] | --help | --version
+//   tarvimonda [--check] [--record-folder CARTELLA] | --help | --version
 // next to the toolkit's own options (-platform, -style ...), which are
 // let through for QApplication.
 struct CommandLine
 {
-    enum class Action { Play, Help, Version, Error };
+    enum class Action { Play, Check, Help, Version, Error };
     Action action = Action::Play;
-    QString recordFolder; // empty: not given
+    QByteArray recordFolder; // absolute, the bytes as given; empty: not given
     QString platform;     // the toolkit's -platform, empty: not given
     QString text;         // the help, the version or the one-line error, to print
 };
 
-// arguments as the program got them, program first. Needs no
+// arguments as the program got them (argv's bytes), program first. Needs no
 // QCoreApplication, so a wrong option is told before any display is opened.
+CommandLine parseCommandLine(const QList<QByteArray> &arguments);
+// The same from text, as the system would encode it.
 CommandLine parseCommandLine(const QStringList &arguments);

@@ -2,9 +2,11 @@
 
 #include "app/BesideWindow.h"
 #include "play/Numbers.h"
+#include "settings/Configuration.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -32,10 +34,12 @@ RecordKeeping::RecordKeeping(ClassroomSettings settings)
     : m_settings(std::move(settings))
 {
     if (m_settings.recordFolder.isEmpty())
-        m_settings.recordFolder = defaultRecordFolder();
+        m_settings.recordFolder = QFile::encodeName(defaultRecordFolder());
 }
 
-QString RecordKeeping::folderPath() const { return RecordFolder(m_settings.recordFolder).path(); }
+// The record code takes the folder as text: the one place the bytes are
+// decoded. A path text cannot hold is refused at each step below.
+QString RecordKeeping::folderPath() const { return RecordFolder(QFile::decodeName(m_settings.recordFolder)).path(); }
 
 RecordFolder RecordKeeping::folder(const QString &winDir) const
 {
@@ -61,6 +65,9 @@ QString RecordKeeping::notAnswering(const RecordFolder &folder) const
 StartRecord RecordKeeping::readAtStart(const QString &winDir, QWidget *owner) const
 {
     const RecordFolder at = folder(winDir);
+    if (const auto refused = notUsableAsGiven(m_settings.recordFolder))
+        return {{}, RecordFolder(readablePath(m_settings.recordFolder)).problemWith(*refused)
+                        + QStringLiteral("\n(La cartella è indicata in %1.)").arg(m_settings.recordFolderSource)};
     const auto record = runBesideWindow<StartRecord>(
         [at, waitMs = m_settings.recordWaitMs](WorkGate &gate) { return startRecord(at, waitMs, &gate); },
         waitOptions(at.isChosen() ? QStringLiteral("Sto leggendo il record nella cartella della classe…")
@@ -92,17 +99,23 @@ GameEndOutcome RecordKeeping::finishGame(const QString &winDir, const Captions &
                              .arg(end.folder.isChosen() ? QStringLiteral(" nella cartella della classe") : QString())
                        : QStringLiteral("Sto scrivendo la partita nel registro%1…")
                              .arg(end.folder.isChosen() ? QStringLiteral(" della classe") : QString());
-    const auto outcome = runBesideWindow<GameEndOutcome>(
+    const auto refused = notUsableAsGiven(m_settings.recordFolder);
+    const auto outcome = refused ? std::nullopt : runBesideWindow<GameEndOutcome>(
         [end, waitMs = m_settings.recordWaitMs](WorkGate &gate) { return recordGameEnd(end, waitMs, &gate); },
         waitOptions(notice, owner));
     if (outcome)
         return *outcome;
-    // The folder did not answer in time: nothing was written.
+    // The folder did not answer in time, or its path cannot be used as
+    // given: nothing was written.
+    const QString why = refused ? QStringLiteral("la cartella %1 non si usa: %2")
+                                      .arg(readablePath(m_settings.recordFolder), *refused)
+                                : notAnswering(end.folder);
     GameEndOutcome givenUp;
     if (end.beatsShown)
-        givenUp.record = SaveOutcome{SaveOutcome::Kind::Failed, saveFailure(notAnswering(end.folder) + u'.'), {}};
+        givenUp.record = SaveOutcome{SaveOutcome::Kind::Failed, saveFailure(why + u'.'), {}};
     if (end.registerEntry)
-        givenUp.registerFailure = registerUnreachable(end.folder, notAnswering(end.folder));
+        givenUp.registerFailure =
+            registerUnreachable(refused ? RecordFolder(readablePath(m_settings.recordFolder)) : end.folder, why);
     return givenUp;
 }
 

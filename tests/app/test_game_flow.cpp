@@ -331,7 +331,7 @@ private Q_SLOTS:
         const QString notAFolder = top.filePath(QStringLiteral("registro"));
         QFile(notAFolder).open(QIODevice::WriteOnly);
         GameFixture game(std::make_shared<MixingRandomSource>(7), [&](ClassroomSettings &settings) {
-            settings.recordFolder = notAFolder;
+            settings.recordFolder = QFile::encodeName(notAFolder);
             settings.recordFolderChosen = true;
             settings.registerEnabled = true;
         });
@@ -357,6 +357,27 @@ private Q_SLOTS:
         game.window->cmdExit_Click();
         QVERIFY2(game.answerer->seen.last().text.endsWith(QStringLiteral(": non è una cartella.")),
                  qPrintable(game.answerer->seen.last().text));
+    }
+
+    // A path whose bytes the record code cannot take as text is refused by
+    // its name, at start and at the end; no folder is made in its place.
+    void aPathTextCannotHoldIsRefusedNotReplaced()
+    {
+        QTemporaryDir top;
+        GameFixture game(std::make_shared<MixingRandomSource>(7), [&](ClassroomSettings &settings) {
+            settings.recordFolder = QFile::encodeName(top.path()) + "/cl\xe9sse";
+            settings.recordFolderChosen = true;
+            settings.registerEnabled = true;
+        });
+        game.answerer->type("Luca").press("OK").press("OK");
+        game.window->showTavola();
+        QVERIFY2(game.answerer->seen.last().text.contains(QStringLiteral("/cl\\xE9sse: il suo nome contiene byte")),
+                 qPrintable(game.answerer->seen.last().text));
+        game.answerer->press("OK").press("OK");
+        game.window->cmdExit_Click();
+        QVERIFY2(game.answerer->seen.last().text.contains(QStringLiteral("/cl\\xE9sse non si usa")),
+                 qPrintable(game.answerer->seen.last().text));
+        QCOMPARE(QDir(top.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void registerGetsALineForEveryGameThatEnds()

@@ -31,7 +31,7 @@ struct GameFixture
         services.random = std::move(random);
         services.endProgram = [this] { ++endCalls; };
         ClassroomSettings settings;
-        settings.recordFolder = folder.path();
+        settings.recordFolder = QFile::encodeName(folder.path());
         if (adjust)
             adjust(settings);
         window = std::make_unique<Tavola>(std::move(services), std::move(settings));
