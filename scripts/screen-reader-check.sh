@@ -17,7 +17,7 @@ root=$PWD
 
 bash scripts/install-deps.sh xvfb xauth x11-utils dbus dbus-x11 at-spi2-core orca xdotool python3
 if [ ! -x build/tarvimonda ] || [ -n "$(find src -newer build/tarvimonda -print -quit)" ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --preset plain >/dev/null
   cmake --build build -j2 --target tarvimonda
 fi
 
