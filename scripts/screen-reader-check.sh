@@ -49,6 +49,8 @@ descendants() {
 }
 cleanup() {
   local pids
+  # Ended here by process id; bash need not report each one as "Killed".
+  disown -a 2>/dev/null || true
   pids=$(descendants "${started[@]}"; printf '%s\n' "${started[@]}")
   for pid in $pids; do kill "$pid" 2>/dev/null || true; done
   sleep 0.5
