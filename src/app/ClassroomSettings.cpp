@@ -25,6 +25,6 @@ std::optional<QString> notUsableAsGiven(const QByteArray &folder)
 {
     if (QFile::encodeName(QFile::decodeName(folder)) == folder)
         return std::nullopt;
-    return QStringLiteral("il suo nome contiene byte che non sono testo UTF-8, e il gioco per ora non sa usarlo "
-                          "così com'è (non ne crea un'altra al suo posto): dai alla cartella un nome in UTF-8");
+    return QStringLiteral("il nome della cartella contiene byte che non sono testo UTF-8, e il gioco per ora non "
+                          "sa usarlo così com'è (non ne crea un'altra al suo posto): dai alla cartella un nome in UTF-8");
 }

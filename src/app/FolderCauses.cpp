@@ -63,8 +63,11 @@ QString nameOf(const char *name, unsigned id) { return name ? QString::fromLocal
 GroupStanding standingWith(const struct stat &info)
 {
     GroupStanding standing;
+    // Copied at once: the next lookup reuses the same storage.
     const passwd *me = ::getpwuid(::geteuid());
     standing.account = nameOf(me ? me->pw_name : nullptr, ::geteuid());
+    const QByteArray myName = me ? QByteArray(me->pw_name) : QByteArray();
+    const gid_t myGroup = me ? me->pw_gid : ::getegid();
     const passwd *owner = ::getpwuid(info.st_uid);
     standing.owner = nameOf(owner ? owner->pw_name : nullptr, info.st_uid);
     const group *folderGroup = ::getgrgid(info.st_gid);
@@ -74,13 +77,13 @@ GroupStanding standingWith(const struct stat &info)
     QList<gid_t> held(::getgroups(0, nullptr));
     held.resize(qMax(0, ::getgroups(int(held.size()), held.data())));
     standing.processHasGroup = ::getegid() == info.st_gid || held.contains(info.st_gid);
-    if (me) {
+    if (!myName.isEmpty()) {
         // What a new login would get, from the group database.
         int count = 64;
         QList<gid_t> listed(count);
-        if (::getgrouplist(me->pw_name, me->pw_gid, listed.data(), &count) < 0) {
+        if (::getgrouplist(myName.constData(), myGroup, listed.data(), &count) < 0) {
             listed.resize(count);
-            ::getgrouplist(me->pw_name, me->pw_gid, listed.data(), &count);
+            ::getgrouplist(myName.constData(), myGroup, listed.data(), &count);
         }
         listed.resize(count);
         standing.databaseListsAccount = listed.contains(info.st_gid);
@@ -123,7 +126,7 @@ QString deniedBecause(const GroupStanding &s)
     const bool groupMayWrite = (s.mode & 030) == 030;
     if (!s.ownsFolder && groupMayWrite && !s.processHasGroup && s.databaseListsAccount)
         return QStringLiteral("l'account «%1» è nel gruppo «%2», ma questa sessione è cominciata prima che ce lo "
-                              "aggiungessero: esci dalla sessione e rientra (finché id -nG non mostra «%2»)")
+                              "aggiungessero: esci dalla sessione e rientra, e id -nG mostrerà anche «%2»")
             .arg(s.account, s.group);
     if (!s.ownsFolder && groupMayWrite && !s.processHasGroup)
         return QStringLiteral("l'account «%1» non fa parte del gruppo «%2», l'unico che può scrivere nella cartella: "

@@ -68,7 +68,9 @@ CheckReport teacherCheck(const CommandLine &line, const Configuration &configura
     if (::geteuid() == 0)
         text += QStringLiteral("\nAttenzione: questo controllo è fatto come root, che può scrivere ovunque. "
                                "Ripetilo da un account di alunno: su - alunno1 -c 'tarvimonda --check'\n");
-    text += access.canKeep ? QStringLiteral("\nEsito: il record si può tenere.\n")
-                           : QStringLiteral("\nEsito: il record non si può tenere in questa cartella.\n");
+    text += access.canKeep ? QStringLiteral("\nEsito: il record si può tenere") : QStringLiteral("\nEsito: il record non si può tenere in questa cartella");
+    text += configuration.problems.isEmpty() ? QStringLiteral(".\n")
+                                             : QStringLiteral("; righe della configurazione che non valgono: %1 (vedi sopra).\n")
+                                                   .arg(configuration.problems.size());
     return {text, access.canKeep ? 0 : 1};
 }

@@ -371,7 +371,7 @@ private Q_SLOTS:
         });
         game.answerer->type("Luca").press("OK").press("OK");
         game.window->showTavola();
-        QVERIFY2(game.answerer->seen.last().text.contains(QStringLiteral("/cl\\xE9sse: il suo nome contiene byte")),
+        QVERIFY2(game.answerer->seen.last().text.contains(QStringLiteral("/cl\\xE9sse: il nome della cartella contiene byte")),
                  qPrintable(game.answerer->seen.last().text));
         game.answerer->press("OK").press("OK");
         game.window->cmdExit_Click();
