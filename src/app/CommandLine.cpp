@@ -59,9 +59,11 @@ QByteArray absolute(const QByteArray &folder)
 {
     std::error_code error;
     const std::string here = std::filesystem::current_path(error).native();
-    if (folder.startsWith('/') || error) // a folder that has gone: the system resolves it as it stands
-        return folder;
-    return QByteArray::fromStdString(here) + '/' + folder;
+    // From a folder that has gone, the system resolves it as it stands.
+    QByteArray path = folder.startsWith('/') || error ? folder : QByteArray::fromStdString(here) + '/' + folder;
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
 }
 
 } // namespace
