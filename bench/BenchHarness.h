@@ -141,7 +141,7 @@ struct BenchGame
     ClassroomSettings settings() const
     {
         ClassroomSettings settings;
-        settings.recordFolder = folder.path();
+        settings.recordFolder = QFile::encodeName(folder.path());
         settings.keeperProgram = QStringLiteral(TARVIMONDA_KEEPER);
         return settings;
     }

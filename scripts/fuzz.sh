@@ -16,9 +16,7 @@ build=build-fuzz
 
 # Only the widget-free libraries: the fuzz targets need nothing else, and
 # building them with clang as well shows its warnings on that code.
-cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTARVIMONDA_FUZZ=ON -DTARVIMONDA_LOGIC_ONLY=ON -DTARVIMONDA_TESTS=OFF \
-  -DTARVIMONDA_WERROR="${TARVIMONDA_WERROR:-ON}" >/dev/null
+cmake --preset fuzz -DTARVIMONDA_WERROR="${TARVIMONDA_WERROR:-ON}" >/dev/null
 cmake --build "$build" -j2
 
 failed=()

@@ -21,7 +21,7 @@ trap 'rm -rf "$sealed"' EXIT
 export XDG_CONFIG_HOME=$sealed/home XDG_CONFIG_DIRS=$sealed/dirs
 
 echo "== LeakSanitizer: $games new games ($asan_build)"
-cmake -S . -B "$asan_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVIMONDA_SANITIZE=ON >/dev/null
+cmake --preset asan -B "$asan_build" >/dev/null
 cmake --build "$asan_build" -j2 --target test_stress
 # A leak makes the program exit with LeakSanitizer's report and a failure.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
@@ -32,7 +32,7 @@ TARVIMONDA_NEW_GAMES=$games \
 echo "LeakSanitizer: no leak after $games new games"
 
 echo "== Resident memory ($normal_build)"
-cmake -S . -B "$normal_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset plain -B "$normal_build" >/dev/null
 cmake --build "$normal_build" -j2 --target test_stress
 stress="$normal_build/tests/app/test_stress"
 

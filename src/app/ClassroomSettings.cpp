@@ -5,7 +5,6 @@
 
 #include "record/RecordNames.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,10 +28,10 @@ ClassroomSettings classroomSettings(const CommandLine &line, const Configuration
     ClassroomSettings settings;
     settings.registerEnabled = configuration.registerEnabled;
     settings.recordFolder = line.recordFolder;
-    settings.recordFolderSource = QStringLiteral("l'opzione --record-folder");
+    settings.recordFolderSource = QStringLiteral("nell'opzione --record-folder");
     if (settings.recordFolder.isEmpty()) {
-        settings.recordFolder = configuration.recordFolder.value_or(QString());
-        settings.recordFolderSource = configuration.recordFolderFrom;
+        settings.recordFolder = configuration.recordFolder.value_or(QByteArray());
+        settings.recordFolderSource = QStringLiteral("in %1").arg(configuration.recordFolderFrom);
     }
     settings.recordFolderChosen = !settings.recordFolder.isEmpty();
     settings.asAdministrator = ::geteuid() == 0;
@@ -45,7 +44,10 @@ QString keeperProgramOf(const ClassroomSettings &settings)
 {
     if (!settings.keeperProgram.isEmpty())
         return settings.keeperProgram;
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/tarvimonda-keeper");
+    // The program's own folder, with or without a QCoreApplication (the
+    // teacher's check runs before one exists).
+    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    const QString beside = QFileInfo(self).path() + QStringLiteral("/tarvimonda-keeper");
     return QFileInfo::exists(beside) ? beside : QStringLiteral(TARVIMONDA_KEEPER_PATH);
 }
 
@@ -59,6 +61,6 @@ RecordFolderChoice recordFolderOf(const ClassroomSettings &settings)
     const bool privileged = ::stat(QFile::encodeName(keeperProgramOf(settings)).constData(), &info) == 0
                             && (info.st_mode & S_ISGID) != 0;
     if (privileged)
-        return {QFile::decodeName(kMachineRecordFolder), true};
-    return {defaultRecordFolder(), false};
+        return {kMachineRecordFolder, true};
+    return {QFile::encodeName(QDir::cleanPath(defaultRecordFolder())), false};
 }

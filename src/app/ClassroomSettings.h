@@ -2,18 +2,21 @@
 
 #include "record/RecordNames.h"
 
+#include <QByteArray>
 #include <QString>
 
 // What the teacher decided for this machine or class (the configuration
 // file, the command line), as plain values built at start.
 struct ClassroomSettings
 {
-    QString recordFolder; // empty: the per-user data folder
+    // The bytes as given, never decoded; empty: the per-user data folder.
+    QByteArray recordFolder;
     // A folder the teacher chose: never created beyond its last part, so a
     // share that is not mounted is reported instead of silently replaced by
     // a local folder.
     bool recordFolderChosen = false;
-    // Where the teacher chose it, to be named when it cannot be used.
+    // Where the teacher chose it, to be named when it cannot be used:
+    // "nell'opzione --record-folder", "in FILE, riga N".
     QString recordFolderSource;
     // A line in registro.csv for every game that ends through its end.
     bool registerEnabled = false;
@@ -43,7 +46,7 @@ QString keeperProgramOf(const ClassroomSettings &settings);
 // else the per-user folder; and whether it is a class folder.
 struct RecordFolderChoice
 {
-    QString path;
+    QByteArray path; // absolute, the bytes as the system holds them
     bool classFolder = false;
 };
 RecordFolderChoice recordFolderOf(const ClassroomSettings &settings);

@@ -3,13 +3,16 @@
 #include "app/Version.h"
 
 #include <QDir>
+#include <QFile>
 
+#include <filesystem>
 #include <optional>
 
 namespace {
 
 const QString kHelp = QStringLiteral(
     "Uso: tarvimonda [--record-folder CARTELLA]\n"
+    "     tarvimonda --check [--record-folder CARTELLA]\n"
     "     tarvimonda --register [FILE] [--export-pdf FILE.pdf] [--export-csv FILE.csv]\n"
     "     tarvimonda --help | --version\n"
     "\n"
@@ -18,6 +21,9 @@ const QString kHelp = QStringLiteral(
     "Opzioni:\n"
     "  -h, --help                 mostra questo aiuto ed esce\n"
     "  -v, --version              mostra la versione ed esce\n"
+    "  --check                    dice quali file di configurazione valgono, quale cartella\n"
+    "                             del record si usa e se questo account ci può salvare;\n"
+    "                             esce con 0 se il record si può tenere, 1 se no\n"
     "  --record-folder CARTELLA   tiene il record e il registro nella CARTELLA indicata,\n"
     "                             invece di quella del file di configurazione o di quella\n"
     "                             personale (~/.local/share/tarvimonda)\n"
@@ -55,13 +61,40 @@ CommandLine error(const QString &message)
             QStringLiteral("tarvimonda: %1 (per l'aiuto: tarvimonda --help)\n").arg(message)};
 }
 
+// A folder as given, made absolute without decoding a byte of it.
+QByteArray absolute(const QByteArray &folder)
+{
+    std::error_code error;
+    const std::string here = std::filesystem::current_path(error).native();
+    // From a folder that has gone, the system resolves it as it stands.
+    QByteArray path = folder.startsWith('/') || error ? folder : QByteArray::fromStdString(here) + '/' + folder;
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments)
 {
+    QList<QByteArray> bytes;
+    for (const QString &argument : arguments)
+        bytes << QFile::encodeName(argument);
+    return parseCommandLine(bytes);
+}
+
+CommandLine parseCommandLine(const QList<QByteArray> &raw)
+{
+    QStringList arguments;
+    for (const QByteArray &argument : raw)
+        arguments << QFile::decodeName(argument);
     CommandLine line;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
+        if (argument == u"--check") {
+            line.action = CommandLine::Action::Check;
+            continue;
+        }
         if (argument == u"-h" || argument == u"--help")
             return {CommandLine::Action::Help, {}, {}, kHelp};
         if (argument == u"-v" || argument == u"--version")
@@ -73,8 +106,11 @@ CommandLine parseCommandLine(const QStringList &arguments)
         const QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1).section(u'=', 0, 0);
         const qsizetype equals = argument.indexOf(u'=');
         std::optional<QString> value;
-        if (equals >= 0)
+        QByteArray bytes; // the value as the system holds it
+        if (equals >= 0) {
             value = argument.mid(equals + 1);
+            bytes = raw[i].mid(raw[i].indexOf('=') + 1);
+        }
         if (name == u"register") {
             // The file is optional: "--register --export-pdf x.pdf" reads the class's own.
             if (!value && i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-'))
@@ -90,12 +126,16 @@ CommandLine parseCommandLine(const QStringList &arguments)
         if (ours || kToolkitWithValue.contains(name)) {
             // "--record-folder --help" lacks its folder; "=-x" or "./-x"
             // name a folder that starts with a dash.
-            if (!value && i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-'))
+            if (!value && i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-')) {
                 value = arguments[++i];
+                bytes = raw[i];
+            }
             if (!value || value->isEmpty())
                 return error(QStringLiteral("manca il valore dopo «%1»").arg(argument));
-            if (ours)
-                (exportTo ? *exportTo : line.recordFolder) = QDir::cleanPath(QDir::current().absoluteFilePath(*value));
+            if (exportTo)
+                *exportTo = QDir::cleanPath(QDir::current().absoluteFilePath(*value));
+            else if (ours)
+                line.recordFolder = absolute(bytes);
             else if (name == u"platform")
                 line.platform = *value;
         } else if (!kToolkitAlone.contains(name)) {

@@ -1,18 +1,20 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 // What the command line asks for:
-//   tarvimonda [--record-folder CARTELLA] | --help | --version
+//   tarvimonda [--check] [--record-folder CARTELLA] | --help | --version
 //   tarvimonda --register [FILE] [--export-pdf OUT.pdf] [--export-csv OUT.csv]
 // next to the toolkit's own options (-platform, -style ...), which are
 // let through for QApplication.
 struct CommandLine
 {
-    enum class Action { Play, Help, Version, Error, Register };
+    enum class Action { Play, Check, Help, Version, Error, Register };
     Action action = Action::Play;
-    QString recordFolder; // empty: not given
+    QByteArray recordFolder; // absolute, the bytes as given; empty: not given
     QString platform;     // the toolkit's -platform, empty: not given
     QString text;         // the help, the version or the one-line error, to print
     // The teacher's register window, or its report written without one.
@@ -21,6 +23,8 @@ struct CommandLine
     QString exportCsv = {};
 };
 
-// arguments as the program got them, program first. Needs no
+// arguments as the program got them (argv's bytes), program first. Needs no
 // QCoreApplication, so a wrong option is told before any display is opened.
+CommandLine parseCommandLine(const QList<QByteArray> &arguments);
+// The same from text, as the system would encode it.
 CommandLine parseCommandLine(const QStringList &arguments);

@@ -5,44 +5,22 @@
 #include "play/Numbers.h"
 #include "record/RecordNames.h"
 
-#include <QDir>
-#include <QFile>
-
-#include <pwd.h>
-#include <unistd.h>
 
 using record::Cause;
 using record::Happened;
 using record::Outcome;
 
-namespace {
-
-// How much longer than its own wait for the lock a step may take before the
-// window stops waiting for a folder that does not answer: a busy folder is
-// told as busy, and a silent one as silent.
-constexpr int kSilentFolderGraceMs = 2000;
-
-QString accountName()
-{
-    const passwd *account = ::getpwuid(::getuid());
-    return account ? QString::fromUtf8(account->pw_name) : QString::number(::getuid());
-}
-
-} // namespace
-
 RecordKeeping::RecordKeeping(ClassroomSettings settings)
     : m_settings(std::move(settings))
 {
     m_settings.keeperProgram = keeperProgramOf(m_settings);
-    const auto [folder, chosen] = recordFolderOf(m_settings);
-    m_folder = QFile::encodeName(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
-    m_perUser = !chosen;
+    const RecordFolderChoice folder = recordFolderOf(m_settings);
+    m_folder = folder.path;
+    m_perUser = !folder.classFolder;
     // An administrator's files in a class folder (an empty mount point, say)
     // would shut the pupils out: such a game keeps no record there.
     m_refused = m_settings.recordFolderChosen && m_settings.asAdministrator;
-    const int limitMs = m_settings.recordWaitMs + kSilentFolderGraceMs;
-    m_context = {QDir::toNativeSeparators(QFile::decodeName(m_folder)), m_settings.recordFolderSource, chosen,
-                 m_settings.recordWaitMs / 1000, limitMs / 1000, m_settings.keeperProgram, accountName()};
+    m_context = recordContextFor(m_settings);
 }
 
 RecordKeeping::~RecordKeeping() = default;

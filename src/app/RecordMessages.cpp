@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 using record::Cause;
@@ -178,6 +181,22 @@ QString waitNotice(RecordStep step, bool classFolder)
     return {};
 }
 
+RecordContext recordContextFor(const ClassroomSettings &settings)
+{
+    const RecordFolderChoice folder = recordFolderOf(settings);
+    const passwd *account = ::getpwuid(::getuid());
+    const int limitMs = settings.recordWaitMs + kSilentFolderGraceMs;
+    return {QDir::toNativeSeparators(QFile::decodeName(folder.path)),
+            settings.recordFolderChosen ? settings.recordFolderSource : QString(),
+            folder.classFolder,
+            settings.recordWaitMs / 1000,
+            limitMs / 1000,
+            keeperProgramOf(settings),
+            account ? QString::fromUtf8(account->pw_name) : QString::number(::getuid())};
+}
+
+QString checkProblem(const Outcome &check, const RecordContext &context) { return stepReason(check, context); }
+
 std::optional<QString> startProblem(const Outcome &start, const RecordContext &context)
 {
     if (start.cause == Cause::None)
@@ -195,7 +214,7 @@ std::optional<QString> startProblem(const Outcome &start, const RecordContext &c
                    .arg(context.folder, folderReason(start, context));
     // The teacher is told where to mend it.
     if (!context.chosenIn.isEmpty())
-        text += QStringLiteral("\n(La cartella è indicata in %1.)").arg(context.chosenIn);
+        text += QStringLiteral("\n(La cartella è indicata %1.)").arg(context.chosenIn);
     return text;
 }
 

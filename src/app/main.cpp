@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
+#include "app/ProcessContext.h"
 #include "settings/Configuration.h"
 #include "app/StartupTimes.h"
+#include "app/TeacherCheck.h"
 #include "app/Tavola.h"
 #include "app/Translations.h"
 #include "app/Version.h"
@@ -14,11 +16,12 @@
 
 namespace {
 
-QStringList argumentsOf(int argc, char *argv[])
+// As the system holds them: a folder is never decoded into another one.
+QList<QByteArray> argumentsOf(int argc, char *argv[])
 {
-    QStringList arguments;
+    QList<QByteArray> arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << QByteArray(argv[i]);
     return arguments;
 }
 
@@ -35,6 +38,7 @@ bool displayReachable(const CommandLine &line)
 
 int main(int argc, char *argv[])
 {
+    settleProcessContext();
     // Read before QApplication exists: a wrong option is told in one line,
     // with or without a display.
     const CommandLine line = parseCommandLine(argumentsOf(argc, argv));
@@ -43,6 +47,11 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Version: print(stdout, line.text); return 0;
     case CommandLine::Action::Error: print(stderr, line.text); return 2;
     case CommandLine::Action::Register: return runRegister(line, argc, argv);
+    case CommandLine::Action::Check: {
+        const CheckReport report = teacherCheck(line, readConfiguration());
+        print(stdout, report.text);
+        return report.status;
+    }
     case CommandLine::Action::Play: break;
     }
     if (!displayReachable(line)) {

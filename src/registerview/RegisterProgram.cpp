@@ -6,6 +6,7 @@
 #include "record/RecordNames.h"
 
 #include <QDir>
+#include <QFile>
 #include "registerview/ChartData.h"
 #include "registerview/RegisterWindow.h"
 #include "registerview/SummaryCsv.h"
@@ -60,8 +61,8 @@ int exportReport(const CommandLine &line, const QString &path)
 
 QString defaultRegisterFile(const CommandLine &line, const Configuration &configuration)
 {
-    const QString folder = recordFolderOf(classroomSettings(line, configuration)).path;
-    return QDir::cleanPath(folder) + u'/' + QLatin1StringView(kRegisterFileName);
+    const QByteArray folder = recordFolderOf(classroomSettings(line, configuration)).path;
+    return QFile::decodeName(folder + '/' + kRegisterFileName);
 }
 
 int runRegister(const CommandLine &line, int &argc, char **argv)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,12 +19,20 @@
 // wins, so a user's own file overrides the machine's.
 struct Configuration
 {
-    std::optional<QString> recordFolder; // absolute
-    QString recordFolderFrom;            // the file and line that set it: "FILE, riga N"
-    bool registerEnabled = false;        // a line in registro.csv for every game
-    // What could not be used, one Italian sentence each, naming the file and
-    // the line: "/etc/xdg/tarvimonda/tarvimonda.conf, riga 4: ...".
+    // Absolute, byte for byte as the file holds it: a path is never decoded
+    // into another one.
+    std::optional<QByteArray> recordFolder;
+    QString recordFolderFrom;     // the file and line that set it: "FILE, riga N"
+    bool registerEnabled = false; // a line in registro.csv for every game
+    QString registerEnabledFrom;  // "FILE, riga N"; empty: nobody set it
+    QStringList files;            // the files read, the first that counts first
+    // Every line that could not be used, one Italian sentence each, naming
+    // the file and the line and what it means for the class:
+    // "/etc/xdg/tarvimonda/tarvimonda.conf, riga 4: ...".
     QStringList problems;
+    // Right lines that do not count, because the same key is set again later
+    // in the file or already in a file that wins.
+    QStringList overridden;
 };
 
 inline constexpr auto kConfigurationFile = "tarvimonda/tarvimonda.conf";
@@ -33,21 +42,32 @@ QStringList configurationFiles();
 
 Configuration readConfiguration(const QStringList &files = configurationFiles());
 
-// One "Key=Value" line of an INI-style text, in its "[Section]".
-struct IniEntry
+// The words Enabled takes, in any capitals: true/false, sì/no, vero/falso,
+// 1/0. Anything else is nothing.
+std::optional<bool> yesOrNo(const QByteArray &value);
+
+// A path as a person reads it: bytes that are not UTF-8 are shown as \xNN,
+// so two different folders never look the same.
+QString readablePath(const QByteArray &path);
+
+// One meaningful line of an INI-style text.
+struct IniLine
 {
-    QString section;
-    QString key;
-    QString value;
-    int line = 0;          // counted from 1
+    enum class Kind { Section, Entry, Other };
+    Kind kind = Kind::Other;
+    QString section;        // the one it opens, or the one it is in ("" above any)
+    QString key;            // an entry's
+    QByteArray value;       // an entry's, the file's own bytes
+    int line = 0;           // counted from 1
     bool badQuotes = false; // a double quote at one end only
 };
 
 // "[Section]" lines open sections, "Key=Value" lines set keys, lines
-// starting with '#' or ';' are comments; blanks around keys and values are
-// dropped, and a value wholly in double quotes loses them (a teacher writes
+// starting with '#' or ';' are comments and blank lines are nothing; any
+// other line is Other. Blanks around keys and values are dropped, and a
+// value wholly in double quotes loses them (a teacher writes
 // Folder="/srv/tarvimonda" as readily as without). No escapes, no lists.
-QList<IniEntry> iniEntries(const QByteArray &text);
+QList<IniLine> iniLines(const QByteArray &text);
 
 // The value of a key (section and key matched without regard to case; the
 // last one in the text counts), nothing when the key is not set.

@@ -14,7 +14,9 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <dirent.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -335,7 +337,7 @@ private Q_SLOTS:
         const QString notAFolder = top.filePath(QStringLiteral("registro"));
         QFile(notAFolder).open(QIODevice::WriteOnly);
         GameFixture game(std::make_shared<MixingRandomSource>(7), [&](ClassroomSettings &settings) {
-            settings.recordFolder = notAFolder;
+            settings.recordFolder = QFile::encodeName(notAFolder);
             settings.recordFolderChosen = true;
             settings.registerEnabled = true;
         });
@@ -361,6 +363,51 @@ private Q_SLOTS:
         game.window->cmdExit_Click();
         QVERIFY2(game.answerer->seen.last().text.endsWith(QStringLiteral(": non è una cartella.")),
                  qPrintable(game.answerer->seen.last().text));
+    }
+
+    // A folder named in Latin-1 is the folder the game uses, byte for byte:
+    // its record is shown and beaten there, and no other folder is made.
+    void aFolderNamedInLatin1KeepsItsRecord()
+    {
+        QTemporaryDir top;
+        const QByteArray folder = QFile::encodeName(top.path()) + "/cl\xe9sse";
+        QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+        // Text cannot name it: the system's calls, with its bytes.
+        const auto bytesAt = [&](const char *file) {
+            char buffer[64] = {};
+            const int fd = ::open((folder + file).constData(), O_RDONLY);
+            const ssize_t got = fd < 0 ? -1 : ::read(fd, buffer, sizeof buffer);
+            ::close(fd);
+            return QByteArray(buffer, int(qMax<ssize_t>(got, 0)));
+        };
+        for (const auto &[file, bytes] : {std::pair{"/esprle.txt", "7\r\n"}, {"/nesprle.txt", "Anna\r\n"}}) {
+            const int fd = ::open((folder + file).constData(), O_WRONLY | O_CREAT, 0644);
+            QVERIFY(fd >= 0 && ::write(fd, bytes, qstrlen(bytes)) > 0);
+            ::close(fd);
+        }
+        GameFixture game(std::make_shared<MixingRandomSource>(7), [&](ClassroomSettings &settings) {
+            settings.recordFolder = folder;
+            settings.recordFolderChosen = true;
+        });
+        game.start();
+        QCOMPARE(game.caption("lblpunti"), QStringLiteral("7\r\n"));
+        game.showScore(8);
+        game.answerer->press("OK");
+        game.window->cmdExit_Click();
+        QCOMPARE(game.answerer->seen.last().text, kSaved);
+        QCOMPARE(bytesAt("/esprle.txt"), QByteArray("8\r\n"));
+        QCOMPARE(bytesAt("/nesprle.txt"), QByteArray("Luca\r\n"));
+        // No folder made under another name (text would have said "cl�sse").
+        DIR *dir = ::opendir(QFile::encodeName(top.path()).constData());
+        QStringList made;
+        while (const dirent *entry = dir ? ::readdir(dir) : nullptr)
+            if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0)
+                made << QString::fromLatin1(entry->d_name);
+        ::closedir(dir);
+        QCOMPARE(made, QStringList{QStringLiteral("cl\u00e9sse")});
+        for (const char *file : {"/esprle.txt", "/nesprle.txt"})
+            ::unlink((folder + file).constData());
+        ::rmdir(folder.constData());
     }
 
     void registerGetsALineForEveryGameThatEnds()

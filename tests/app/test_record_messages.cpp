@@ -96,7 +96,7 @@ private Q_SLOTS:
         start.happened = Happened::Read;
         start.cause = Cause::LockBusy;
         RecordContext chosen = kContext;
-        chosen.chosenIn = QStringLiteral("/etc/xdg/tarvimonda/tarvimonda.conf, riga 2");
+        chosen.chosenIn = QStringLiteral("in /etc/xdg/tarvimonda/tarvimonda.conf, riga 2");
         QCOMPARE(startProblem(start, chosen),
                  QStringLiteral("Il record è stato letto senza aspettare oltre: la cartella /srv/classe è bloccata dal "
                                 "programma «flock» (processo 4242 dell'utente alunno2) da più di 60 secondi, e alla "

@@ -1,5 +1,6 @@
 // What the program is started with: the command line and the teacher's
-// configuration file, and the real program answering --help with no display.
+// configuration file, and the real program answering --help and --check
+// with no display, and surviving how it was started.
 #include "app/ClassroomSettings.h"
 #include "app/CommandLine.h"
 #include "settings/Configuration.h"
@@ -11,7 +12,24 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <unistd.h>
+
 namespace {
+
+// The program's run from a folder of its own: its configuration and record
+// there, no display unless given one.
+QProcessEnvironment environmentIn(const QTemporaryDir &top, const char *platform = nullptr)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    if (platform)
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1StringView(platform));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), top.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), top.filePath(QStringLiteral("data")));
+    return environment;
+}
 
 void writeText(const QString &path, const QByteArray &text)
 {
@@ -48,38 +66,62 @@ private Q_SLOTS:
         QCOMPARE(value("Inner"), std::optional<QString>(QStringLiteral("a\"b\"c")));
     }
 
-    // Each line the program cannot use is named, by file and line, and
-    // leaves the setting to the next file.
-    void unusableValuesAreNamed_data()
+    // Every line is judged: each kind the program cannot use is named by
+    // file and line with what it means for the class, and leaves the
+    // setting to the next file; the booleans are one set.
+    void everyLineIsJudged_data()
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("quotes") << QByteArray("[Record]\nFolder=\"/srv/x\n") << QStringLiteral(", riga 2: le virgolette");
-        QTest::newRow("empty") << QByteArray("\n[Record]\nFolder=\"\"\n") << QStringLiteral(", riga 3: Folder non indica");
-        QTest::newRow("yes or no") << QByteArray("[Register]\nEnabled=forse\n") << QStringLiteral(", riga 2: Enabled=forse non si capisce");
-        QTest::newRow("key") << QByteArray("[Record]\nFoldr=/srv\n") << QStringLiteral(", riga 2: la chiave «Foldr» non esiste");
-        QTest::newRow("good") << QByteArray("[Record]\nFolder=\"/a b\"\n[Other]\nX=1\n[Register]\nEnabled=no\n") << QString();
+        QTest::addColumn<bool>("enabled");
+        const QString personal = QStringLiteral("; il record resta personale per ogni alunno.");
+        const QString stillOn = QStringLiteral("; il registro resta acceso come dice MACHINE, riga 2.");
+        const auto add = [](const char *name, const char *text, const QString &problem, bool enabled = true) {
+            QTest::newRow(name) << QByteArray(text) << problem << enabled;
+        };
+        add("section", "[Recrod]\nFolder=/srv/x\n", ", riga 1: la sezione «Recrod» non esiste (ci sono [Record] e [Register])" + personal);
+        add("section of the register", "\n[Registro]\nEnabled=false\n", ", riga 2: la sezione «Registro» non esiste (ci sono [Record] e [Register])" + stillOn);
+        add("outside any section", "Folder=/srv/x\n[Record]\n", ", riga 1: «Folder» è fuori da ogni sezione: va sotto [Record]" + personal);
+        add("key", "[Record]\nFoldr=/srv\n", ", riga 2: la chiave «Foldr» non esiste nella sezione [Record]" + personal);
+        add("key of another section", "[Record]\nEnabled=no\n", ", riga 2: la chiave «Enabled» non esiste nella sezione [Record]: va sotto [Register]" + stillOn);
+        add("no equals sign", "[Record]\nFolder /srv/x\n", ", riga 2: la riga non è né una sezione «[Nome]» né un'impostazione «Chiave=valore»" + personal);
+        add("quotes", "[Record]\nFolder=\"/srv/x\n", ", riga 2: le virgolette di «\"/srv/x» non sono chiuse" + personal);
+        add("empty", "\n[Record]\nFolder=\"\"\n", ", riga 3: Folder non indica alcuna cartella" + personal);
+        for (const char *word : {"si", "yes", "on", "forse"})
+            add(word, QByteArray("[Register]\nEnabled=").append(word).constData(),
+                QStringLiteral(", riga 2: Enabled=%1 non si capisce: si scrive true o false (oppure sì o no, vero o falso, 1 o 0)").arg(QLatin1StringView(word)) + stillOn);
+        for (const char *word : {"false", "No", "FALSO", "0"})
+            add(word, QByteArray("[Register]\nEnabled=").append(word).constData(), {}, false);
+        for (const char *word : {"TRUE", "S\xc3\x8c", "Vero", "1"})
+            add(word, QByteArray("[Register]\nEnabled=").append(word).constData(), {}, true);
     }
-    void unusableValuesAreNamed()
+    void everyLineIsJudged()
     {
         QFETCH(QByteArray, text);
         QFETCH(QString, problem);
+        QFETCH(bool, enabled);
         QTemporaryDir top;
         const QString user = top.filePath(QStringLiteral("user.conf"));
         const QString machine = top.filePath(QStringLiteral("machine.conf"));
         writeText(user, text);
-        writeText(machine, "[Record]\nFolder=/var/lib/tarvimonda\n[Register]\nEnabled=true\n");
+        writeText(machine, "[Register]\nEnabled=true\n");
         const Configuration configuration = readConfiguration({user, machine});
-        if (problem.isEmpty()) {
-            QCOMPARE(configuration.problems, QStringList());
-            QCOMPARE(configuration.recordFolder, std::optional<QString>(QStringLiteral("/a b")));
-            QVERIFY(!configuration.registerEnabled);
-            return;
-        }
-        QCOMPARE(configuration.problems.size(), 1);
-        QVERIFY2(configuration.problems[0].startsWith(user + problem), qPrintable(configuration.problems[0]));
-        QCOMPARE(configuration.recordFolder, std::optional<QString>(QStringLiteral("/var/lib/tarvimonda")));
-        QVERIFY(configuration.registerEnabled);
+        QCOMPARE(configuration.problems, problem.isEmpty() ? QStringList() : QStringList{user + problem.replace(QStringLiteral("MACHINE"), machine)});
+        QCOMPARE(configuration.registerEnabled, enabled);
+        QCOMPARE(configuration.recordFolder, std::optional<QByteArray>());
+    }
+
+    // A folder's bytes are kept as given, from a file and from the command
+    // line, and shown with what is not text spelled out.
+    void pathsAreKeptAsGiven()
+    {
+        QTemporaryDir top;
+        const QString file = top.filePath(QStringLiteral("tarvimonda.conf"));
+        writeText(file, "[Record]\nFolder=/srv/cl\xe9sse/\n");
+        QCOMPARE(readConfiguration({file}).recordFolder, std::optional<QByteArray>("/srv/cl\xe9sse"));
+        const CommandLine line = parseCommandLine(QList<QByteArray>{"tarvimonda", "--record-folder=/srv/cl\xe9sse"});
+        QCOMPARE(line.recordFolder, QByteArray("/srv/cl\xe9sse"));
+        QCOMPARE(readablePath(line.recordFolder), QStringLiteral("/srv/cl\\xE9sse"));
     }
 
     void userConfigurationWinsOverTheMachines()
@@ -93,29 +135,30 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(user));
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(first + u':' + second));
 
-        QCOMPARE(readConfiguration().recordFolder, std::optional<QString>()); // no file: the per-user default
+        QCOMPARE(readConfiguration().recordFolder, std::optional<QByteArray>()); // no file: the per-user default
 
         QVERIFY(!readConfiguration().registerEnabled); // off unless asked for
 
         writeText(second + QStringLiteral("/tarvimonda/tarvimonda.conf"),
                   "[Record]\nFolder=/var/lib/tarvimonda\n[Register]\nEnabled=true\n");
-        QCOMPARE(readConfiguration().recordFolder, std::optional<QString>(QStringLiteral("/var/lib/tarvimonda")));
+        QCOMPARE(readConfiguration().recordFolder, std::optional<QByteArray>("/var/lib/tarvimonda"));
         QVERIFY(readConfiguration().registerEnabled);
         // An earlier system folder, then the user's own, take over; a
         // relative folder is read beside the file that names it.
         writeText(first + QStringLiteral("/tarvimonda/tarvimonda.conf"), "[Record]\nFolder=classe\n");
-        QCOMPARE(readConfiguration().recordFolder, std::optional<QString>(first + QStringLiteral("/tarvimonda/classe")));
+        QCOMPARE(readConfiguration().recordFolder, std::optional<QByteArray>(QFile::encodeName(first) + "/tarvimonda/classe"));
         writeText(user + QStringLiteral("/tarvimonda/tarvimonda.conf"), "[Record]\nFolder=~/record\n[Register]\nEnabled=false\n");
         const Configuration configuration = readConfiguration();
         QVERIFY(!configuration.registerEnabled);
-        QCOMPARE(configuration.recordFolder, std::optional<QString>(QDir::homePath() + QStringLiteral("/record")));
+        QCOMPARE(configuration.recordFolder, std::optional<QByteArray>(QFile::encodeName(QDir::homePath()) + "/record"));
         QCOMPARE(configuration.recordFolderFrom, user + QStringLiteral("/tarvimonda/tarvimonda.conf, riga 2"));
+        QCOMPARE(configuration.overridden.size(), 3); // both Folders of the system files, and their Enabled
         // The command line wins over every file; without it, a file's folder
         // is a chosen one.
         const ClassroomSettings chosen = classroomSettings(parseCommandLine({QStringLiteral("tarvimonda")}), configuration);
         QVERIFY(chosen.recordFolderChosen && chosen.recordFolder == *configuration.recordFolder);
         const CommandLine line = parseCommandLine({QStringLiteral("tarvimonda"), QStringLiteral("--record-folder=/srv/x")});
-        QCOMPARE(classroomSettings(line, configuration).recordFolder, QStringLiteral("/srv/x"));
+        QCOMPARE(classroomSettings(line, configuration).recordFolder, QByteArray("/srv/x"));
         qputenv("XDG_CONFIG_HOME", sealedHome);
         qputenv("XDG_CONFIG_DIRS", sealedDirs);
     }
@@ -124,9 +167,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<CommandLine::Action>("action");
-        QTest::addColumn<QString>("folder");
-        const QString rec = QDir::current().absoluteFilePath(QStringLiteral("rec"));
-        const auto add = [](const char *name, const QString &line, CommandLine::Action action, const QString &folder) {
+        QTest::addColumn<QByteArray>("folder");
+        const QByteArray rec = QFile::encodeName(QDir::current().absoluteFilePath(QStringLiteral("rec")));
+        const auto add = [](const char *name, const QString &line, CommandLine::Action action, const QByteArray &folder) {
             QTest::newRow(name) << (QStringList{QStringLiteral("tarvimonda")} + line.split(u' ', Qt::SkipEmptyParts))
                                 << action << folder;
         };
@@ -136,6 +179,7 @@ private Q_SLOTS:
         add("toolkit's options", QStringLiteral("-platform offscreen -reverse --record-folder=rec --style fusion"), A::Play, rec);
         add("help after Qt's", QStringLiteral("-platform x --help"), A::Help, {});
         add("version", QStringLiteral("-v"), A::Version, {});
+        add("check", QStringLiteral("--check --record-folder rec"), A::Check, rec);
         add("folder missing", QStringLiteral("--record-folder"), A::Error, {});
         add("folder empty", QStringLiteral("--record-folder="), A::Error, {});
         add("folder is an option", QStringLiteral("--record-folder --help"), A::Error, {});
@@ -147,7 +191,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(CommandLine::Action, action);
-        QFETCH(QString, folder);
+        QFETCH(QByteArray, folder);
         const CommandLine line = parseCommandLine(arguments);
         QCOMPARE(line.action, action);
         QCOMPARE(line.recordFolder, folder);
@@ -186,6 +230,71 @@ private Q_SLOTS:
         QVERIFY2(out.startsWith(output), qPrintable(out));
         if (status != 0)
             QCOMPARE(out.count(u'\n'), 1);
+    }
+
+    // The teacher's check needs no display; its status says whether the
+    // record can be kept, and it names the lines not used.
+    void checkSaysWhetherTheRecordCanBeKept()
+    {
+        QTemporaryDir top;
+        writeText(top.filePath(QStringLiteral("config/tarvimonda/tarvimonda.conf")), "[Recrod]\nFolder=/srv\n");
+        writeText(top.filePath(QStringLiteral("file")), "");
+        const auto check = [&](const QString &folder) {
+            QProcess program;
+            program.setProcessEnvironment(environmentIn(top));
+            program.start(QStringLiteral(TARVIMONDA_BINARY), {QStringLiteral("--check"), QStringLiteral("--record-folder"), folder});
+            program.waitForFinished(10'000);
+            return std::pair{program.exitCode(), QString::fromUtf8(program.readAllStandardOutput())};
+        };
+        const auto [status, said] = check(top.path());
+        QCOMPARE(status, 0);
+        QVERIFY2(said.contains(QStringLiteral("tarvimonda.conf, riga 1: la sezione «Recrod» non esiste")), qPrintable(said));
+        QVERIFY2(said.contains(QStringLiteral("scelta nell'opzione --record-folder")), qPrintable(said));
+        QCOMPARE(check(top.filePath(QStringLiteral("missing/x"))).first, 1);
+        QCOMPARE(check(top.filePath(QStringLiteral("file"))).first, 1);
+    }
+
+    // Started with standard error closed, or a pipe nobody reads, and a
+    // warning to give: standard error is /dev/null, not a file or connection
+    // the game opened, and the broken pipe does not end the game; a plain
+    // standard error gets the warning, by file and line.
+    void standardErrorClosedOrBrokenNeverStopsTheGame()
+    {
+        QTemporaryDir top;
+        writeText(top.filePath(QStringLiteral("config/tarvimonda/tarvimonda.conf")), "[Recrod]\n");
+        for (const int how : {0, 1, 2}) { // closed, broken, plain
+            QProcess program;
+            program.setProcessEnvironment(environmentIn(top, "offscreen"));
+            program.setChildProcessModifier([how] {
+                int ends[2];
+                if (how == 1 && ::pipe(ends) == 0 && ::close(ends[0]) == 0)
+                    ::dup2(ends[1], 2);
+                else if (how == 0)
+                    ::close(2);
+            });
+            program.start(QStringLiteral(TARVIMONDA_BINARY), {});
+            QVERIFY(program.waitForStarted());
+            const QString proc = QStringLiteral("/proc/%1/").arg(program.processId());
+            const auto read = [&](const char *name) {
+                QFile file(proc + QLatin1StringView(name));
+                return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            };
+            const auto sigPipeIgnored = [&] {
+                const QByteArray status = read("status");
+                const qsizetype at = status.indexOf("SigIgn:");
+                return at >= 0 && (status.mid(at + 7, 24).trimmed().left(16).toULongLong(nullptr, 16) >> (SIGPIPE - 1)) & 1;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(sigPipeIgnored(), 10'000);
+            // Past the warning, the game waits at its message box.
+            QTRY_VERIFY_WITH_TIMEOUT(read("wchan").contains("poll"), 10'000);
+            QVERIFY2(!program.waitForFinished(1000), qPrintable(QString::number(program.exitCode())));
+            if (how == 0)
+                QCOMPARE(QFile::symLinkTarget(proc + QStringLiteral("fd/2")), QStringLiteral("/dev/null"));
+            if (how == 2)
+                QVERIFY(program.readAllStandardError().contains("tarvimonda.conf, riga 1: la sezione «Recrod» non esiste"));
+            program.kill();
+            program.waitForFinished();
+        }
     }
 
     void qtSpeaksItalian()

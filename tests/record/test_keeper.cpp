@@ -5,12 +5,14 @@
 // class folder alone.
 #include "FileBytes.h"
 #include "KeeperClient.h"
+#include "record/FolderDiagnosis.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QTest>
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -151,6 +153,57 @@ private Q_SLOTS:
             verifyRecordKept("7\r\n", "Anna\r\n");
             QCOMPARE(entriesOf(m_dir), (QStringList{kScoreFileName, kNameFileName}));
         }
+    }
+
+    // "permesso negato" told apart: an account not in the folder's group,
+    // and one the group database puts in it, whose session began before.
+    void deniedFoldersSayWhy_data()
+    {
+        QTest::addColumn<QByteArray>("account");
+        QTest::addColumn<Cause>("cause");
+        QTest::newRow("not in the group") << QByteArray() << Cause::NotInGroup;
+        QTest::newRow("joined after the login") << QByteArray("nobody") << Cause::GroupNotActive;
+    }
+    void deniedFoldersSayWhy()
+    {
+        QFETCH(QByteArray, account);
+        QFETCH(Cause, cause);
+        const passwd *user = account.isEmpty() ? nullptr : ::getpwnam(account.constData());
+        if (::geteuid() != 0 || (!account.isEmpty() && !user))
+            QSKIP("needs root, and the account nobody");
+        // A class folder of the account's own login group, or of games.
+        const gid_t group = user ? user->pw_gid : gamesGroup();
+        const uid_t uid = user ? user->pw_uid : kPupil;
+        QCOMPARE(::chmod(QFile::encodeName(m_folder->temporary.path()).constData(), 0755), 0);
+        QCOMPARE(::chown(QFile::encodeName(m_dir).constData(), 0, group), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_dir).constData(), 02770), 0);
+        QProcess keeper;
+        keeper.setChildProcessModifier([uid] {
+            const gid_t own = kPupil; // a session that holds no other group
+            if (::setgroups(1, &own) != 0 || ::setgid(kPupil) != 0 || ::setuid(uid) != 0)
+                ::_exit(100);
+        });
+        keeper::Request check;
+        check.step = keeper::Request::Step::Check;
+        check.folder = QFile::encodeName(m_dir);
+        keeper.start(QStringLiteral(TARVIMONDA_KEEPER), {});
+        keeper.write(keeper::encodeRequest(check));
+        keeper.closeWriteChannel();
+        const auto outcome = outcomeOf(keeper);
+        QVERIFY(outcome);
+        QCOMPARE(outcome->record.cause, cause);
+        const struct group *entry = ::getgrgid(group);
+        QCOMPARE(outcome->record.group, QString::fromUtf8(entry ? entry->gr_name : ""));
+    }
+
+    void shareNotMountedIsToldFromTheTables()
+    {
+        const QByteArray fstab = "# <fs> <point>\nUUID=1 / ext4 defaults 0 1\nserver:/srv /mnt/classe\\0403A nfs4 _netdev 0 0\n";
+        const QByteArray root = "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n";
+        QCOMPARE(unmountedShareFor("/mnt/classe 3A/record", fstab, root), QByteArray("/mnt/classe 3A"));
+        QCOMPARE(unmountedShareFor("/mnt/classe 3A", fstab, root + "40 22 0:50 / /mnt/classe\\0403A rw - nfs4 server:/srv rw\n"),
+                 QByteArray());
+        QCOMPARE(unmountedShareFor("/mnt/classe", fstab, {}), QByteArray());
     }
 
     void holdsGamesForTheMachineFolderAlone()

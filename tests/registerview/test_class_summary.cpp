@@ -143,7 +143,7 @@ private Q_SLOTS:
             return parseCommandLine(QStringList{QStringLiteral("tarvimonda")} + text.split(u' ', Qt::SkipEmptyParts));
         };
         Configuration classFolder;
-        classFolder.recordFolder = QStringLiteral("/var/lib/tarvimonda");
+        classFolder.recordFolder = QByteArray("/var/lib/tarvimonda");
         QCOMPARE(defaultRegisterFile(line({}), classFolder), QStringLiteral("/var/lib/tarvimonda/registro.csv"));
         QCOMPARE(defaultRegisterFile(line(QStringLiteral("--record-folder=/srv/x")), classFolder), QStringLiteral("/srv/x/registro.csv"));
         QCOMPARE(defaultRegisterFile(line({}), {}), defaultRecordFolder() + QStringLiteral("/registro.csv"));

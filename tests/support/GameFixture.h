@@ -31,7 +31,7 @@ struct GameFixture
         services.random = std::move(random);
         services.endProgram = [this] { ++endCalls; };
         ClassroomSettings settings;
-        settings.recordFolder = folder.path();
+        settings.recordFolder = QFile::encodeName(folder.path());
         settings.keeperProgram = QStringLiteral(TARVIMONDA_KEEPER);
         if (adjust)
             adjust(settings);
