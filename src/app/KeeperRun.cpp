@@ -40,12 +40,14 @@ protected:
     }
 };
 
-// Keepers left behind stay reachable until they end, however long a
-// silent share holds them; the program's end never waits for them.
+// Keepers left behind stay reachable until they are gone, however long a
+// silent share holds them; the program's end never waits for them (the
+// list itself is never destroyed, so a keeper still running at the end is
+// no leak either).
 QList<QProcess *> &leftBehind()
 {
-    static QList<QProcess *> processes;
-    return processes;
+    static auto *processes = new QList<QProcess *>;
+    return *processes;
 }
 
 } // namespace
@@ -84,10 +86,8 @@ KeeperRun::~KeeperRun()
         m_process->closeWriteChannel();
     leftBehind().append(m_process);
     QProcess *process = m_process;
-    connect(process, &QProcess::finished, process, [process] {
-        leftBehind().removeOne(process);
-        process->deleteLater();
-    });
+    connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    connect(process, &QObject::destroyed, [process] { leftBehind().removeOne(process); });
 }
 
 void KeeperRun::readOutput()

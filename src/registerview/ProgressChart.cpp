@@ -18,8 +18,11 @@ qint64 dayMsecs(double julianDay)
 void fillChart(QChart &chart, const ChartData &data)
 {
     chart.removeAllSeries();
-    for (QAbstractAxis *axis : chart.axes())
+    // The chart gives an axis it removes back to its caller.
+    for (QAbstractAxis *axis : chart.axes()) {
         chart.removeAxis(axis);
+        delete axis;
+    }
     chart.setTitle(data.title);
     chart.setLocale(QLocale(QLocale::Italian));
     chart.setLocalizeNumbers(true);
