@@ -57,11 +57,7 @@ else
   if [ "$was_installed" = installed ] && [ -n "$(find "$class" -mindepth 1 -print -quit 2>/dev/null)" ]; then
     fail "this machine keeps a class record in $class: run the check on a machine without one"
   fi
-  mkdir -p "$other"
-  echo "$was_installed" >"$marker"
 fi
-chown root:games "$other"
-chmod 2770 "$other"
 
 bash scripts/install-deps.sh xvfb x11-utils xdotool dbus at-spi2-core python3-pyatspi imagemagick >&2
 deb=${1:-$(bash scripts/package.sh)}
@@ -92,6 +88,10 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+mkdir -p "$other"
+[ -f "$marker" ] || echo "$was_installed" >"$marker"
+chown root:games "$other"
+chmod 2770 "$other"
 
 echo "==> Installing $deb"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$deb" >/dev/null || fail "apt-get could not install $deb"
