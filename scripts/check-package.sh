@@ -54,6 +54,10 @@ if getent group classe >/dev/null || [ -e /var/lib/tarvimonda ] || [ -e /etc/xdg
   class_here=yes
 fi
 
+# The folder's owner and mode are checked as the package sets them.
+! dpkg-statoverride --list "$class_folder" >/dev/null \
+  || fail "this machine has a dpkg-statoverride for $class_folder: check on a machine without one"
+
 step "Installing what building and checking need"
 bash scripts/install-deps.sh desktop-file-utils appstream dpkg-dev file xvfb xauth lintian man-db
 # Nothing of this machine's own configuration reaches the programs run here.
@@ -158,7 +162,6 @@ echo "    $keeper: root:games 2755"
 echo "    $class_folder: root:games 2770"
 # An administrator's own owner and mode for the folder outlive a reinstall;
 # without one, the package's come back.
-"${as_root[@]}" dpkg-statoverride --remove "$class_folder" >/dev/null 2>&1 || true
 "${as_root[@]}" dpkg-statoverride --add root games 3770 "$class_folder"
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$deb" >/dev/null
 overridden=$(owner_mode "$class_folder")
