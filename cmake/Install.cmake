@@ -1,12 +1,21 @@
-# Every install rule, desktop integration and the Debian package.
+# Every install rule: the one place that says where each file goes.
 #
-# `cmake --install` puts the program, its menu entry, its AppStream
-# metainfo and its icon where a freedesktop.org desktop looks for them;
-# `cpack` (from the build folder) turns the same tree into a .deb.
+# `cmake --install` puts the program, its record keeper, its menu entry, its
+# AppStream metainfo and its icon where a freedesktop.org desktop looks for
+# them; the Debian package (debian/) installs the same tree and adds only
+# the keeper's group and mode and the class record folder.
 
 set(TARVIMONDA_APP_ID "org.example.tarvimonda")
 
 install(TARGETS tarvimonda RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The record keeper, outside PATH, where the game looks for it
+# (TARVIMONDA_KEEPER_PATH in src/app/CMakeLists.txt). Installed this way it
+# is not privileged, and each account keeps its own record; the package
+# makes it set-group-id games for the class record in /var/games.
+install(TARGETS tarvimonda-keeper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tarvimonda)
+# Every library they link is the system's: no search path of our own, least
+# of all in a set-group-id program.
+set_target_properties(tarvimonda tarvimonda-keeper PROPERTIES INSTALL_RPATH "")
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TARVIMONDA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -23,57 +32,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/assets/pictures/window-icon.svg
 # A commented example of the classroom settings, for teachers to copy.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarvimonda.conf.example
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
-# The teachers' manual, and the copyright in Debian's machine-readable form.
-install(FILES ${PROJECT_SOURCE_DIR}/docs/manuale-insegnanti.md ${PROJECT_SOURCE_DIR}/packaging/copyright
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The teachers' manual. The copyright and the changelog are the Debian
+# package's own (debian/), installed by it.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/manuale-insegnanti.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# The manual page (Italian, section 6: a game) and the changelog, compressed
-# as Debian wants them: gzip -9, without a time stamp, so the same sources
-# always give the same package.
+# The manual page (Italian, section 6: a game), compressed as Debian wants
+# it: gzip -9, without a time stamp, so the same sources always give the
+# same package.
 find_program(GZIP gzip REQUIRED)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/tarvimonda.6.in ${PROJECT_BINARY_DIR}/packaging/tarvimonda.6 @ONLY)
 set(TV_MAN_PAGE ${PROJECT_BINARY_DIR}/packaging/tarvimonda.6.gz)
-set(TV_CHANGELOG ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
 add_custom_command(OUTPUT ${TV_MAN_PAGE}
   COMMAND ${GZIP} -9nc ${PROJECT_BINARY_DIR}/packaging/tarvimonda.6 > ${TV_MAN_PAGE}
   DEPENDS ${PROJECT_BINARY_DIR}/packaging/tarvimonda.6 VERBATIM)
-add_custom_command(OUTPUT ${TV_CHANGELOG}
-  COMMAND ${GZIP} -9nc ${PROJECT_SOURCE_DIR}/packaging/changelog > ${TV_CHANGELOG}
-  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
-add_custom_target(tarvimonda_documents ALL DEPENDS ${TV_MAN_PAGE} ${TV_CHANGELOG})
+add_custom_target(tarvimonda_documents ALL DEPENDS ${TV_MAN_PAGE})
 install(FILES ${TV_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES ${TV_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DOCDIR})
-
-# ---- Debian package ---------------------------------------------------------
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME tarvimonda)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "Il gruppo Tarvimonda")
-set(CPACK_PACKAGE_CONTACT "Il gruppo Tarvimonda <tarvimonda@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "drill game: evaluate expressions with monomials")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tarvimonda is a drill game for school pupils, in Italian. Each exercise\n\
-shows an expression made of monomials in a and b and the values of a and b;\n\
-the pupil types the value of the expression. A game lasts fifteen minutes;\n\
-the best score and the name of its holder are kept for each user, or for a\n\
-whole class in a shared folder, with an optional register of every game.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
-
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION education)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-# The libraries the program links (Qt 6 Core, Gui, Widgets, Svg and the C++
-# runtime) come from dpkg-shlibdeps, with the versions it finds. The xcb
-# platform plugin ships in libqt6gui6 on Debian 12, so it comes with them.
-# The fonts are not linked but needed at run time: the window asks for Arial
-# and Times New Roman and the program substitutes Liberation Sans and Serif.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's own Italian texts (menus of the text boxes) are not linked either.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, qt6-translations-l10n")
-# No maintainer scripts: the menu database and the icon cache are refreshed
-# by the file triggers of desktop-file-utils and hicolor-icon-theme.
-
-include(CPack)
