@@ -516,7 +516,9 @@ private Q_SLOTS:
         int leftDuringPrompt = -2;
         game.answerer
             ->then([&](QWidget *dialog) {
-                QTest::qWait(10); // the countdown goes on under the question
+                // The countdown goes on under the question. (A bare qWait may
+                // sleep through its ticks: it processes events once, then sleeps.)
+                (void)QTest::qWaitFor([&] { return game.window->state().secondsLeft < 900; }, 2000);
                 leftAtUnload = game.window->state().secondsLeft;
                 DialogAnswerer::clickButton(dialog, QString::fromUtf8("Sì"));
             })
