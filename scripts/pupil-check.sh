@@ -31,7 +31,6 @@ other=/srv/altra
 pupils=(alunno1 alunno2 alunno3 alunno4 alunno5 alunno6)
 teacher=maestra
 mark="tarvimonda pupil-check"   # the accounts' comment: only ours are removed
-display=${PUPIL_CHECK_DISPLAY:-:71}
 shots=$PWD/build-pkg/pupil-check
 
 fail() {
@@ -264,11 +263,14 @@ lines=$(runuser -u "$teacher" -- cat "$register") || fail "the teacher in group 
 ok "$teacher, in group games after a fresh login, reads it: $(wc -l <<<"$lines") lines"
 
 echo "==> The installed game, played by a pupil on an X server"
-[ ! -e "/tmp/.X${display#:}-lock" ] || fail "display $display is taken; set PUPIL_CHECK_DISPLAY to a free one"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb takes the first free display itself and writes its number once it
+# listens: a display left taken, or a stale lock, never stops the check.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 started+=($!)
-for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-DISPLAY=$display xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on $display"
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+display=:$(head -n 1 "$work/display")
+DISPLAY=$display xdpyinfo >/dev/null 2>&1 || fail "Xvfb does not answer on $display"
 install -m 644 scripts/pupil-play.py "$work/player.py"
 # The pupil's session: a D-Bus session bus with the accessibility bus, the
 # installed game, and the player; the game must end by itself once the

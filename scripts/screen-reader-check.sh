@@ -6,8 +6,8 @@
 # message; and that the window
 # offers its icon at every size and its dialogs open centred on it.
 #
-# Everything runs on a display of its own (SCREEN_READER_DISPLAY, :57 by
-# default) with its own D-Bus session, accessibility bus, Orca preferences
+# Everything runs on a display of its own (the first free one) with its
+# own D-Bus session, accessibility bus, Orca preferences
 # and record folder, all in a temporary folder that is removed at the end.
 # Orca speaks nothing: what it would say is read from its debug log, which
 # is kept when the check fails (or in SCREEN_READER_LOG when that is set).
@@ -26,11 +26,6 @@ if pgrep -u "$(id -u)" -x orca >/dev/null; then
   exit 2
 fi
 
-display=${SCREEN_READER_DISPLAY:-:57}
-if [ -e "/tmp/.X${display#:}-lock" ]; then
-  echo "screen-reader-check: display $display is taken; set SCREEN_READER_DISPLAY to a free one." >&2
-  exit 2
-fi
 work=$(mktemp -d /tmp/tarvimonda-sr.XXXXXX)
 log=$work/orca.log
 started=()   # pids of the processes this script started
@@ -79,12 +74,15 @@ chmod 700 "$work/run"
 # Sealed from this machine's configuration: a class folder or register set
 # in /etc/xdg/tarvimonda never reaches this game.
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/config-dirs XDG_RUNTIME_DIR=$work/run
-export DISPLAY=$display
 
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb takes the first free display itself and writes its number once it
+# listens: a display left taken, or a stale lock, never stops the check.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 started+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on $display"
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=:$(head -n 1 "$work/display")
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb does not answer on $DISPLAY"
 
 dbus-daemon --session --nofork --address="unix:path=$work/bus" >"$work/dbus.log" 2>&1 &
 started+=($!)
