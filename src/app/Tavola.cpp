@@ -144,8 +144,10 @@ void Tavola::cmdNext_Click()
 
 void Tavola::paintBackground()
 {
-    paintGradient(m_controls.surface->drawingToCover(), m_state.backgroundShade);
-    m_controls.surface->update();
+    m_controls.surface->setDrawing([shade = m_state.backgroundShade](QPainter &painter, const QSize &size,
+                                                                       const QRect &exposed) {
+        paintGradient(painter, size, shade, exposed);
+    });
 }
 
 // ---- Answers --------------------------------------------------------------

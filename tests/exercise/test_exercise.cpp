@@ -2,6 +2,7 @@
 #include "exercise/Gradient.h"
 #include "exercise/RandomSource.h"
 
+#include <QPainter>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -131,6 +132,8 @@ private Q_SLOTS:
     void gradientBands_data();
     void gradientBands();
     void gradientShadeAndFormats();
+    void gradientOnAPainter_data();
+    void gradientOnAPainter();
 };
 
 void TestExercise::drawnExercise_data()
@@ -571,6 +574,45 @@ void TestExercise::gradientShadeAndFormats()
     QCOMPARE(hiDpi.pixel(5, 599), qRgb(30, 30, 255));
     QCOMPARE(hiDpi.pixel(5, 0), qRgb(30, 30, 0));
     QCOMPARE(hiDpi.pixel(5, 300), qRgb(30, 30, 128));
+}
+
+void TestExercise::gradientOnAPainter_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("1x") << 1.0;
+    QTest::newRow("2x") << 2.0;
+    QTest::newRow("1.25x") << 1.25;
+}
+
+// Painted into a back buffer at any scale, whole or a part at a time, the
+// gradient is the one drawn into an image of the buffer's device size.
+void TestExercise::gradientOnAPainter()
+{
+    QFETCH(qreal, ratio);
+    const QSize size(848, 567);
+    const QRgb sentinel = qRgb(1, 2, 3);
+    QImage painted((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
+    painted.setDevicePixelRatio(ratio);
+    painted.fill(sentinel);
+    QImage reference(painted.size(), QImage::Format_RGB32);
+    paintGradient(reference, 9);
+    const QRect part(10, 100, 30, 41);
+    {
+        QPainter painter(&painted);
+        paintGradient(painter, size, 9, part);
+    }
+    const QRect partPixels = QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio).toAlignedRect();
+    for (int y = 0; y < painted.height(); y += 3)
+        for (int x : {0, 12, 25, 30, 50, 51, 52, 53, 60, 847}) {
+            const QRgb expected = partPixels.contains(x, y) ? reference.pixel(x, y) : sentinel;
+            QVERIFY2(painted.pixel(x, y) == expected, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        }
+    {
+        QPainter painter(&painted);
+        paintGradient(painter, size, 9, QRect(QPoint(), size));
+    }
+    painted.setDevicePixelRatio(1);
+    QCOMPARE(painted, reference);
 }
 
 QTEST_GUILESS_MAIN(TestExercise)
