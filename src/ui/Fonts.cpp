@@ -1,6 +1,5 @@
 #include "ui/Fonts.h"
 
-#include <QFontDatabase>
 #include <QStringList>
 
 namespace {
@@ -24,17 +23,15 @@ constexpr Substitute kSubstitutes[] = {
 
 void installFontSubstitutes()
 {
-    const QStringList installed = QFontDatabase::families();
+    // Qt turns to a face's substitutes only when the face itself is not
+    // installed, and passes over those that are not installed either: the
+    // font database, whose first full reading lists every face of the
+    // machine, need not be asked here.
     for (const Substitute &s : kSubstitutes) {
-        const QString face = QString::fromLatin1(s.face);
-        if (installed.contains(face, Qt::CaseInsensitive))
-            continue;
         QStringList standIns;
         for (const char *standIn : s.standIns)
-            if (installed.contains(QString::fromLatin1(standIn), Qt::CaseInsensitive))
-                standIns << QString::fromLatin1(standIn);
-        if (!standIns.isEmpty())
-            QFont::insertSubstitutions(face, standIns);
+            standIns << QString::fromLatin1(standIn);
+        QFont::insertSubstitutions(QString::fromLatin1(s.face), standIns);
     }
 }
 
