@@ -2,6 +2,7 @@
 // handlers of the game itself are in Tavola.cpp.
 #include "app/Tavola.h"
 
+#include "app/StartupTimes.h"
 #include "exercise/RandomSource.h"
 #include "ui/KeyPressFilter.h"
 #include "ui/PictureButton.h"
@@ -54,17 +55,26 @@ void Tavola::showTavola()
 
 void Tavola::loadTavola()
 {
-    m_controls = buildControls(*this);
-    setWindowTitle(QString::fromUtf8(windowSpec().caption));
-    setWindowIcon(pictureIcon(Picture::WindowIcon));
-    connectHandlers();
     m_loaded = true;
     m_activatePending = true;
     m_judged = false;
+    Form_Load();
+}
+
+void Tavola::buildWindow()
+{
+    // Every window of the game wears the icon, the prompt on screen too.
+    if (QGuiApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(pictureIcon(Picture::WindowIcon));
+    m_controls = buildControls(*this);
+    setWindowTitle(QString::fromUtf8(windowSpec().caption));
+    connectHandlers();
+    // The clock waits for the start.
+    m_controls.Timer1->stop();
     // Before any handler moves it, the focus rests on the first control in
     // tab order that can take it.
     m_controls.cmdExit->setFocus();
-    Form_Load();
+    markStartupStep("window-built");
 }
 
 void Tavola::unloadTavola()
@@ -73,6 +83,7 @@ void Tavola::unloadTavola()
         return;
     m_loaded = false;
     m_controls.Timer1->stop();
+    m_records.dropStart();
     hide();
     // The handler that asked for the unload may still be running inside one
     // of these objects: detach them now, delete them once it has returned.

@@ -521,7 +521,9 @@ private Q_SLOTS:
                 DialogAnswerer::clickButton(dialog, QString::fromUtf8("Sì"));
             })
             .then([&](QWidget *dialog) {
-                // The new window's countdown, quickened, must stay still.
+                // The new window's countdown, built beside the prompt and
+                // quickened, must stay still.
+                QVERIFY(QTest::qWaitFor([&] { return game.find<QTimer>("Timer1") != nullptr; }));
                 game.find<QTimer>("Timer1")->setInterval(1);
                 QTest::qWait(30);
                 leftDuringPrompt = game.window->state().secondsLeft;

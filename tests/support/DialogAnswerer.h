@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <deque>
@@ -43,8 +44,9 @@ public:
     // Input box: type text and press OK.
     DialogAnswerer &type(const QString &text)
     {
-        return then([text](QWidget *w) {
+        return then([this, text](QWidget *w) {
             auto *input = qobject_cast<QInputDialog *>(w);
+            waitForTyping();
             if (input) {
                 input->setTextValue(text);
                 input->accept();
@@ -54,8 +56,14 @@ public:
     // Input box: press Annulla.
     DialogAnswerer &cancel()
     {
-        return then([](QWidget *w) { clickButton(w, QStringLiteral("Annulla")); });
+        return then([this](QWidget *w) {
+            waitForTyping();
+            clickButton(w, QStringLiteral("Annulla"));
+        });
     }
+    // What an input box's answer waits for, as a pupil's typing takes its
+    // time (at most 10 s); nothing by default.
+    std::function<bool()> typingDone;
     // Message box: press the button with this caption.
     DialogAnswerer &press(const QString &caption)
     {
@@ -82,6 +90,12 @@ public:
     }
 
 private:
+    void waitForTyping() const
+    {
+        if (typingDone)
+            (void)QTest::qWaitFor(typingDone, 10000);
+    }
+
     void poll()
     {
         QWidget *modal = QApplication::activeModalWidget();
