@@ -7,6 +7,7 @@
 #include "ui/Surface.h"
 
 #include <QLineEdit>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -53,6 +54,24 @@ private Q_SLOTS:
         QCOMPARE(game.window->focusWidget(), game.find("txtAnswer"));
         QCOMPARE(answerText(game), QString());
         QCOMPARE(game.find<QLineEdit>("txtAnswer1")->text(), QStringLiteral("5"));
+    }
+
+    // The answer boxes take their keys themselves, Enter too: no shortcut
+    // of the window has them.
+    void noShortcutTakesTheKeysOfTheAnswer()
+    {
+        GameFixture game;
+        game.start();
+        setKnownExercise(game);
+        QApplication::setActiveWindow(game.window.get());
+        QVERIFY(QTest::qWaitForWindowActive(game.window.get()));
+        int taken = 0;
+        for (const QKeySequence &key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_2)})
+            connect(new QShortcut(key, game.window.get()), &QShortcut::activated, [&taken] { ++taken; });
+        typeKeys(game, "22");
+        pressEnter(game);
+        QCOMPARE(taken, 0);
+        QCOMPARE(game.caption("lblMessage"), QStringLiteral("Esatto. Sei okkk!!!"));
     }
 
     void filterLetsOnlyDigitsAndSignsThrough()
