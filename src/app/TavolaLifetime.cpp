@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPixmapCache>
 #include <QRandomGenerator>
 #include <QTimer>
@@ -87,15 +88,17 @@ void Tavola::unloadTavola()
     hide();
     // The handler that asked for the unload may still be running inside one
     // of these objects: detach them now, delete them once it has returned.
-    QWidget *surface = takeCentralWidget();
-    QWidget *bar = menuWidget();
-    setMenuWidget(nullptr);
-    for (QWidget *old : {surface, bar}) {
-        if (!old)
-            continue;
-        old->hide();
-        old->setParent(nullptr);
-        old->deleteLater();
+    if (QWidget *surface = takeCentralWidget()) {
+        surface->hide();
+        surface->setParent(nullptr);
+        surface->deleteLater();
+    }
+    // The menu bar stays for the next game; its menus and entries go.
+    QMenuBar *bar = menuBar();
+    for (QAction *entry : bar->actions()) {
+        bar->removeAction(entry);
+        // A menu owns its entry on the bar.
+        (entry->parent() == bar ? static_cast<QObject *>(entry) : entry->parent())->deleteLater();
     }
     m_controls = {};
     // The style caches a rendering of every dialog button and icon it
