@@ -44,6 +44,10 @@ QFont fontFor(const FontSpec &design)
     // Captions are set without kerning, as classic Windows text is; it also
     // lets a label measure digits from their glyph advances alone.
     font.setKerning(false);
+    // Nor ligatures: plain Latin captions need no shaping, which would copy
+    // each face's layout tables into memory (scripts that need shaping still
+    // get it).
+    font.setStyleStrategy(QFont::PreferNoShaping);
     // Arial Black is a heavier cut than bold: ask for the heaviest weight.
     if (qstrcmp(design.face, "Arial Black") == 0)
         font.setWeight(QFont::Black);
