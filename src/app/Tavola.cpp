@@ -78,6 +78,9 @@ void Tavola::Form_Load()
         if (!showStartRecord(m_records.finishStart(shownOwner())))
             return;
     } else {
+        // Not the design's placeholders meanwhile: no record is known yet.
+        c.lblpunti->setCaption({});
+        c.lblnome->setCaption({});
         m_records.whenStarted(this, [this](const record::Outcome &record) { showStartRecord(record); });
     }
     startCountdown();

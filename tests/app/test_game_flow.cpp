@@ -65,6 +65,41 @@ private Q_SLOTS:
         QCOMPARE(game.answerer->unexpected(), 0);
     }
 
+    // The name prompt comes first: the window is built, its icon set and the
+    // record keeper started once the prompt is on screen, while it waits
+    // for the pupil.
+    void theNamePromptComesFirst()
+    {
+        GameFixture game;
+        struct AtShow : QObject
+        {
+            GameFixture &game;
+            bool builtBefore = false;
+            explicit AtShow(GameFixture &g) : game(g) { qApp->installEventFilter(this); }
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                if (event->type() == QEvent::Show && watched->objectName() == u"inputBox")
+                    builtBefore = builtBefore || game.find("lblScore") || game.window->recordReadyToShow();
+                return false;
+            }
+        } atShow(game);
+        bool besideIt = false;
+        bool iconOnThePrompt = false;
+        game.answerer->typingDone = {};
+        game.answerer
+            ->then([&](QWidget *prompt) {
+                besideIt = QTest::qWaitFor([&] { return game.find("lblScore") && game.window->recordReadyToShow(); });
+                iconOnThePrompt = prompt->windowIcon().availableSizes().contains(QSize(256, 256));
+                qobject_cast<QInputDialog *>(prompt)->accept();
+            })
+            .press("OK");
+        game.window->showTavola();
+        QVERIFY2(!atShow.builtBefore, "the window was built before the prompt");
+        QVERIFY2(besideIt, "the window was not built while the prompt waited");
+        QVERIFY(iconOnThePrompt);
+        QCOMPARE(game.caption("lblpunti"), QString());
+    }
+
     void cancelledNameGivesTheBareGreeting()
     {
         GameFixture game;

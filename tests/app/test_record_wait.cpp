@@ -5,6 +5,7 @@
 // takes its time as a slow or silent share would.
 #include "GameFixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -14,8 +15,9 @@ namespace {
 
 const QString kSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
 
-// A keeper that answers a start at once, and the end of a game as body says.
-QString fakeKeeper(const QTemporaryDir &dir, const QString &body)
+// A keeper that answers a start as start says (at once by default), and the
+// end of a game as body says.
+QString fakeKeeper(const QTemporaryDir &dir, const QString &body, const QString &start = QStringLiteral("reply read"))
 {
     const QString path = dir.filePath(QStringLiteral("keeper"));
     QFile file(path);
@@ -27,11 +29,12 @@ QString fakeKeeper(const QTemporaryDir &dir, const QString &body)
                "  case \"$line\" in step=*) step=${line#step=} ;; end) break ;; esac\n"
                "done\n"
                "reply() {\n"
-               "  printf 'record happened=%s cause=none file= error=0 pid=0 program= user= group= score= name=\\n' \"$1\"\n"
+               "  printf 'record happened=%s cause=%s file= error=0 pid=0 program= user= group= score=%s name=%s\\n' \"$1\" \"${2:-none}\" \"$3\" \"$4\"\n"
                "  printf 'register happened=nothing cause=none file= error=0 pid=0 program= user= group= score= name=\\n'\n"
                "  echo done\n"
                "}\n"
-               "[ \"$step\" = start ] && { reply read; exit 0; }\n");
+               "if [ \"$step\" = start ]; then\n");
+    file.write(start.toUtf8() + "\nexit 0\nfi\n");
     file.write(body.toUtf8() + '\n');
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -59,13 +62,19 @@ private:
         const QByteArray bytes = GameFixture::contentOf(m_dir.filePath(QStringLiteral("log")));
         return bytes == "<missing>" ? QString() : QString::fromUtf8(bytes);
     }
-    std::unique_ptr<GameFixture> gameWith(const QString &body, int waitMs = kRecordLockWaitMs)
+    QString inDir(QString text) const { return text.replace(QStringLiteral("DIR"), m_dir.path()); }
+    std::unique_ptr<GameFixture> gameWith(const QString &body, int waitMs = kRecordLockWaitMs,
+                                          const QString &start = QStringLiteral("reply read"))
     {
-        const QString keeper = fakeKeeper(m_dir, QString(body).replace(QStringLiteral("LOG"), m_dir.filePath(QStringLiteral("log"))));
+        const QString keeper = fakeKeeper(m_dir, inDir(QString(body).replace(QStringLiteral("LOG"), QStringLiteral("DIR/log"))), inDir(start));
         auto game = std::make_unique<GameFixture>(std::make_shared<MixingRandomSource>(7), [&](ClassroomSettings &s) {
             s.keeperProgram = keeper;
             s.recordWaitMs = waitMs;
         });
+        // With a start of its own, the pupil types at once: a slow keeper
+        // has not answered yet.
+        if (start != QStringLiteral("reply read"))
+            game->answerer->typingDone = {};
         game->start();
         game->showScore(3);
         return game;
@@ -131,6 +140,64 @@ private Q_SLOTS:
                      qPrintable(game->answerer->seen.last().text));
         QTRY_VERIFY_WITH_TIMEOUT(!log().isEmpty(), 3000);
         QCOMPARE(log(), QStringLiteral("got:\n"));
+    }
+
+    // A share that is slow to give the record holds nobody at the start:
+    // the game plays at once, and the record comes when the keeper answers;
+    // a problem is told then.
+    void theGamePlaysBeforeASlowStartHasAnswered_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("the record") << QStringLiteral("sleep 1; reply read none 9 Bea") << QString();
+        QTest::newRow("a problem") << QStringLiteral("sleep 1; reply failed folder-missing")
+                                   << QStringLiteral("Il record non può essere tenuto");
+    }
+    void theGamePlaysBeforeASlowStartHasAnswered()
+    {
+        QFETCH(QString, start);
+        QFETCH(QString, told);
+        auto game = gameWith(QStringLiteral("reply saved"), kRecordLockWaitMs, start);
+        QVERIFY(game->find<QTimer>("Timer1")->isActive());
+        QVERIFY(!game->caption("lblvala").isEmpty());
+        QCOMPARE(game->window->focusWidget(), game->find("txtAnswer1"));
+        QCOMPARE(game->caption("lblpunti"), QString());
+        QCOMPARE(game->answerer->seen.size(), 2); // the name and the greeting
+        if (told.isEmpty()) {
+            QTRY_COMPARE_WITH_TIMEOUT(game->caption("lblpunti"), QStringLiteral("9"), 3000);
+            QCOMPARE(game->caption("lblnome"), QStringLiteral("Bea"));
+        } else {
+            game->answerer->press(QStringLiteral("OK"));
+            QTRY_COMPARE_WITH_TIMEOUT(game->answerer->seen.size(), 3, 3000);
+            QVERIFY2(game->answerer->seen.last().text.startsWith(told), qPrintable(game->answerer->seen.last().text));
+            QVERIFY(game->find<QTimer>("Timer1")->isActive());
+        }
+    }
+
+    // Whether the score beats the record depends on the record the start
+    // reads: the end of a game waits for a start still running.
+    void theEndWaitsForAStartStillRunning()
+    {
+        auto game = gameWith(QStringLiteral("reply saved"), kRecordLockWaitMs, QStringLiteral("sleep 1; reply read none 9 Bea"));
+        game->window->cmdExit_Click();
+        QCOMPARE(game->caption("lblpunti"), QStringLiteral("9"));
+        QCOMPARE(game->answerer->seen.size(), 2); // 3 does not beat 9: nothing to save, nothing said
+        QCOMPARE(game->endCalls, 1);
+    }
+
+    // A start given up by a new game never shows its record on the new one.
+    void aNewGameForgetsTheStartBeforeIt()
+    {
+        const QString start = QStringLiteral("if [ -e DIR/started ]; then reply read none 4 Ugo; "
+                                             "else touch DIR/started; sleep 1; reply read none 9 Bea; fi");
+        QFile::remove(m_dir.filePath(QStringLiteral("started")));
+        auto game = gameWith(QStringLiteral("reply saved"), kRecordLockWaitMs, start);
+        // The first keeper answers while the new game's prompt is open.
+        game->answerer->typingDone = [] { return QTest::qWait(1500), true; };
+        game->answerer->press(QString::fromUtf8("Sì")).type(QStringLiteral("Ugo")).press(QStringLiteral("OK"));
+        game->find<QAction>("Next")->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(game->caption("lblpunti"), QStringLiteral("4"), 3000);
+        QCOMPARE(game->caption("lblnome"), QStringLiteral("Ugo"));
     }
 
     void shareSilentInAWriteLetsTheWindowGoAndTheKeeperFinish()
