@@ -7,6 +7,7 @@
 #include "ui/Surface.h"
 
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QShortcut>
 #include <QTimer>
 
@@ -113,6 +114,47 @@ private Q_SLOTS:
         QCOMPARE(game.window->state().expectedValue, 2);
         QVERIFY(game.find("cmdNext")->isEnabled());
         QCOMPARE(game.window->focusWidget(), game.find("cmdNext"));
+    }
+
+    // A right answer repaints only the controls it changes: the verdict,
+    // two counters, the box and the button the focus leaves and takes, and
+    // the surface under them, never the whole window.
+    void aRightAnswerRepaintsOnlyWhatChanges()
+    {
+        GameFixture game;
+        game.start();
+        setKnownExercise(game);
+        game.find("txtAnswer")->setFocus();
+        typeKeys(game, "2");
+        QVERIFY(QTest::qWaitForWindowExposed(game.window.get()));
+        QTest::qWait(20); // every repaint before the answer is done
+        struct Painted : QObject
+        {
+            QWidget *surface;
+            QRegion region;
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint && watched == surface)
+                    region += static_cast<QPaintEvent *>(event)->region();
+                return false;
+            }
+        } painted;
+        painted.surface = game.c().surface;
+        painted.surface->installEventFilter(&painted);
+        QRegion changing;
+        const auto changes = [&] {
+            for (const char *name : {"lblMessage", "lblScore", "lblScore2", "txtAnswer", "cmdNext"})
+                changing += game.find(name)->geometry();
+        };
+        changes();
+        pressEnter(game);
+        changes();
+        QTest::qWait(20);
+        QCOMPARE(game.caption("lblMessage"), QStringLiteral("Esatto. Sei okkk!!!"));
+        QVERIFY(!painted.region.isEmpty());
+        QVERIFY2((painted.region - changing).isEmpty(),
+                 qPrintable(QStringLiteral("%1 of %2 pixels beyond").arg((painted.region - changing).boundingRect().width())
+                                .arg(painted.region.boundingRect().width())));
     }
 
     void rightAnswerColoursAndCounters()
