@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIMONDA_VERSION));
     QApplication app(argc, argv);
     markStartupStep("qapplication");
-    if (!installQtItalian(app))
+    if (!installQtItalianWhenAsked(app))
         print(stderr, QStringLiteral("tarvimonda: mancano le traduzioni italiane di Qt (pacchetto "
                                      "qt6-translations-l10n): alcuni menu saranno in inglese.\n"));
     // Lets the desktop match the window to its menu entry and icon.

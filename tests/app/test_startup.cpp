@@ -297,9 +297,15 @@ private Q_SLOTS:
         }
     }
 
-    void qtSpeaksItalian()
+    // Qt speaks Italian from the first right-click on, and is not read
+    // before it.
+    void qtSpeaksItalianFromTheFirstContextMenu()
     {
-        QVERIFY(installQtItalian(*QCoreApplication::instance()));
+        QVERIFY(installQtItalianWhenAsked(*QCoreApplication::instance()));
+        QCOMPARE(QCoreApplication::translate("QLineEdit", "Select All"), QStringLiteral("Select All"));
+        QObject box;
+        QEvent rightClick(QEvent::ContextMenu);
+        QCoreApplication::sendEvent(&box, &rightClick);
         QCOMPARE(QCoreApplication::translate("QLineEdit", "Select All"), QStringLiteral("Seleziona tutto"));
     }
 
