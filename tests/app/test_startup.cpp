@@ -297,8 +297,7 @@ private Q_SLOTS:
         }
     }
 
-    // Qt speaks Italian from the first right-click on, and is not read
-    // before it.
+    // Qt's Italian is read at the first right-click, not before.
     void qtSpeaksItalianFromTheFirstContextMenu()
     {
         QVERIFY(installQtItalianWhenAsked(*QCoreApplication::instance()));

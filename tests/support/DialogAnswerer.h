@@ -56,14 +56,11 @@ public:
     // Input box: press Annulla.
     DialogAnswerer &cancel()
     {
-        return then([this](QWidget *w) {
-            waitForTyping();
-            clickButton(w, QStringLiteral("Annulla"));
-        });
+        return then([this](QWidget *w) { waitForTyping(); clickButton(w, QStringLiteral("Annulla")); });
     }
-    // What an input box's answer waits for, as a pupil's typing takes its
-    // time (at most 10 s); nothing by default.
+    // What typing in an input box waits for (10 s at most), as a pupil's does.
     std::function<bool()> typingDone;
+    void waitForTyping() const { (void)(typingDone && QTest::qWaitFor(typingDone, 10000)); }
     // Message box: press the button with this caption.
     DialogAnswerer &press(const QString &caption)
     {
@@ -90,12 +87,6 @@ public:
     }
 
 private:
-    void waitForTyping() const
-    {
-        if (typingDone)
-            (void)QTest::qWaitFor(typingDone, 10000);
-    }
-
     void poll()
     {
         QWidget *modal = QApplication::activeModalWidget();
