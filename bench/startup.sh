@@ -6,8 +6,9 @@
 #  - greeting: from the greeting's OK to the first exercise on screen;
 #  - peak resident memory (VmHWM) of a whole short game: name, greeting,
 #    a few answers, exit; and of the minimal program until its OK.
-# Prints each run, then the medians, then where the game's resident memory
-# goes (by mapping, just before it exits) next to the minimal program's.
+# Prints each run, then the medians (and the median of each run's ratio of
+# the two starts), then where the game's resident memory goes (by mapping,
+# just before it exits) next to the minimal program's.
 #   RUNS=7  DISPLAY_NUMBER=58  BUILD=build  ANSWERS=6
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -85,9 +86,9 @@ end() {
 }
 child_of() { for _ in $(seq 100); do pgrep -P "$1" && return 0; sleep 0.02; done; return 1; }
 
-: >"$work/results"
-for run in $(seq "$runs"); do
-  # The game: name, greeting, a few answers, exit.
+# play_game RUN: name, greeting, a few answers, exit; sets start, prompt,
+# ok, first and game_rss.
+play_game() {
   rm -rf "$work/data"
   err=$work/game.err
   TARVIMONDA_STARTUP_TIMES=1 /usr/bin/time -f '%M' -o "$work/game.rss" \
@@ -112,7 +113,7 @@ for run in $(seq "$runs"); do
     xdotool key Return
     sleep 0.1
   done
-  if [ "$run" = 1 ]; then
+  if [ "$1" = 1 ]; then
     pid=$(child_of "$timer")
     grep VmHWM "/proc/$pid/status" >"$work/game.hwm"
     rss_by_kind "$pid" >"$work/game.kinds"
@@ -123,14 +124,17 @@ for run in $(seq "$runs"); do
   ok=$(moment "$err" 'tarvimonda-startup greeting-ok')
   first=$(moment "$err" 'tarvimonda-startup first-exercise')
   game_rss=$(cat "$work/game.rss")
+}
 
-  # The minimal program: its one dialog, then OK.
+# show_minimal RUN: its one dialog, then OK; sets mstart, mprompt and
+# minimal_rss.
+show_minimal() {
   err=$work/minimal.err
   /usr/bin/time -f '%M' -o "$work/minimal.rss" \
     bash -c 'date +%s%N >"$1"; exec "$2"' _ "$work/minimal.start" "$minimal" 2>"$err" &
   timer=$!
   wait_for "$err" name-prompt
-  if [ "$run" = 1 ]; then
+  if [ "$1" = 1 ]; then
     pid=$(child_of "$timer")
     rss_by_kind "$pid" >"$work/minimal.kinds"
   fi
@@ -138,8 +142,24 @@ for run in $(seq "$runs"); do
   mstart=$(cat "$work/minimal.start")
   mprompt=$(moment "$err" 'minimal-dialog name-prompt')
   minimal_rss=$(cat "$work/minimal.rss")
+}
 
+# One start of each first, not counted: the first start after the X server
+# pays for caches both share. Then each run starts both programs, in turn
+# first, so that neither always follows the other.
+play_game 0
+show_minimal 0
+: >"$work/results"
+for run in $(seq "$runs"); do
+  if [ $((run % 2)) = 1 ]; then
+    play_game "$run"
+    show_minimal "$run"
+  else
+    show_minimal "$run"
+    play_game "$run"
+  fi
   line="$(ms "$start" "$prompt") $(ms "$ok" "$first") $game_rss $(ms "$mstart" "$mprompt") $minimal_rss"
+  line="$line $(awk -v g="$(cut -d' ' -f1 <<<"$line")" -v m="$(cut -d' ' -f4 <<<"$line")" 'BEGIN { printf "%.3f", g / m }')"
   echo "$line" >>"$work/results"
   echo "run $run: game start $(cut -d' ' -f1 <<<"$line") ms, greeting to exercise $(cut -d' ' -f2 <<<"$line") ms," \
        "peak $game_rss kB; minimal start $(cut -d' ' -f4 <<<"$line") ms, peak $minimal_rss kB"
@@ -151,6 +171,7 @@ echo
 echo "medians of $runs runs:"
 echo "  game: start to name prompt $(column 1) ms; greeting OK to first exercise $(column 2) ms; peak resident $(column 3) kB"
 echo "  minimal program: start to its dialog $(column 4) ms; peak resident $(column 5) kB"
+echo "  game's start over the minimal program's, median of the runs' own ratios: $(column 6)"
 echo
 echo "game, resident memory by kind after $answers answers ($(cat "$work/game.hwm")):"
 cat "$work/game.kinds"

@@ -9,6 +9,7 @@
 #include <QProcess>
 
 #include <memory>
+#include <utility>
 #include <unistd.h>
 
 namespace {
@@ -134,6 +135,16 @@ void KeeperRun::end(Ended ended)
         m_process->closeWriteChannel();
     if (m_loop)
         m_loop->quit();
+    if (m_then && m_thenContext)
+        QMetaObject::invokeMethod(m_thenContext, std::exchange(m_then, {}), Qt::QueuedConnection);
+}
+
+void KeeperRun::whenEnded(QObject *context, std::function<void()> then)
+{
+    m_thenContext = context;
+    m_then = std::move(then);
+    if (m_ended && m_thenContext)
+        QMetaObject::invokeMethod(m_thenContext, std::exchange(m_then, {}), Qt::QueuedConnection);
 }
 
 void KeeperRun::abandon()

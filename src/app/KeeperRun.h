@@ -6,6 +6,9 @@
 #include <QString>
 #include <QTimer>
 
+#include <QPointer>
+
+#include <functional>
 #include <optional>
 
 class QEventLoop;
@@ -46,6 +49,10 @@ public:
     // says what it waits for. What is typed or clicked meanwhile is dropped.
     Result wait(const QString &notice, QWidget *owner);
     bool isWriting() const { return m_writing && !m_ended; }
+    bool hasEnded() const { return m_ended.has_value(); }
+    // Calls then through context's event queue once the run has ended: never
+    // from inside this object, which its caller may then destroy.
+    void whenEnded(QObject *context, std::function<void()> then);
     // Gives up now, unless the keeper writes.
     void abandon();
 
@@ -63,4 +70,6 @@ private:
     int m_error = 0;
     QTimer m_limit;
     QEventLoop *m_loop = nullptr;
+    QPointer<QObject> m_thenContext;
+    std::function<void()> m_then;
 };

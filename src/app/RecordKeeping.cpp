@@ -33,7 +33,7 @@ std::unique_ptr<KeeperRun> RecordKeeping::run(const QByteArray &request) const
 
 void RecordKeeping::beginStart()
 {
-    m_current.reset();
+    dropStart();
     if (m_refused)
         return;
     keeper::Request request;
@@ -41,18 +41,36 @@ void RecordKeeping::beginStart()
     request.folder = m_folder;
     request.perUser = m_perUser;
     request.lockWaitMs = m_settings.recordWaitMs;
-    m_current = run(keeper::encodeRequest(request));
+    m_start = run(keeper::encodeRequest(request));
+}
+
+bool RecordKeeping::startAnswered() const { return m_refused || (m_start && m_start->hasEnded()); }
+
+void RecordKeeping::whenStarted(QObject *context, std::function<void(const record::Outcome &)> then)
+{
+    if (!m_start)
+        return;
+    m_start->whenEnded(context, [this, serial = m_startSerial, then = std::move(then)] {
+        if (serial == m_startSerial && m_start)
+            then(finishStart(nullptr));
+    });
 }
 
 record::Outcome RecordKeeping::finishStart(QWidget *owner)
 {
     if (m_refused)
         return Outcome::failed(Cause::RootRefused);
-    if (!m_current)
+    if (!m_start)
         beginStart();
-    const record::GameEndOutcome outcome = outcomeOf(*m_current, RecordStep::Start, owner);
-    m_current.reset();
+    const record::GameEndOutcome outcome = outcomeOf(*m_start, RecordStep::Start, owner);
+    m_start.reset();
     return outcome.record;
+}
+
+void RecordKeeping::dropStart()
+{
+    ++m_startSerial;
+    m_start.reset();
 }
 
 record::GameEndOutcome RecordKeeping::finishGame(const Captions &captions, QWidget *owner)
@@ -76,9 +94,9 @@ record::GameEndOutcome RecordKeeping::finishGame(const Captions &captions, QWidg
     request.score = request.right = toInt16(leadingNumber(captions.score));
     request.wrong = toInt16(leadingNumber(captions.wrong));
     request.total = toInt16(leadingNumber(captions.total));
-    m_current = run(keeper::encodeRequest(request));
-    record::GameEndOutcome outcome = outcomeOf(*m_current, request.save ? RecordStep::Save : RecordStep::Register, owner);
-    m_current.reset();
+    m_end = run(keeper::encodeRequest(request));
+    record::GameEndOutcome outcome = outcomeOf(*m_end, request.save ? RecordStep::Save : RecordStep::Register, owner);
+    m_end.reset();
     if (!request.save)
         outcome.record = {};
     if (!request.registerOn)
@@ -108,10 +126,14 @@ record::GameEndOutcome RecordKeeping::outcomeOf(KeeperRun &keeperRun, RecordStep
     return {failure, failure};
 }
 
-bool RecordKeeping::isWriting() const { return m_current && m_current->isWriting(); }
+bool RecordKeeping::isWriting() const
+{
+    return (m_start && m_start->isWriting()) || (m_end && m_end->isWriting());
+}
 
 void RecordKeeping::abandon()
 {
-    if (m_current)
-        m_current->abandon();
+    for (KeeperRun *step : {m_start.get(), m_end.get()})
+        if (step)
+            step->abandon();
 }

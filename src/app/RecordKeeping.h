@@ -7,9 +7,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class KeeperRun;
+class QObject;
 class QWidget;
 
 // The record folder's steps as the window takes them: each one a run of
@@ -28,10 +30,22 @@ public:
     QString folderShown() const { return m_context.folder; }
     const RecordContext &context() const { return m_context; }
 
-    // The start's step begins at once, while the pupil types a name; its
-    // outcome is waited for when the game needs it.
+    // The start's step begins while the pupil types a name, and the keeper
+    // answers on its own; the window takes the outcome once it is in, or
+    // waits for it where the game cannot go on without it. Beginning again
+    // gives up the one before.
     void beginStart();
+    // The start's outcome is in, or no keeper is needed for it.
+    bool startAnswered() const;
+    // A start was begun and its outcome not yet taken.
+    bool startPending() const { return m_start != nullptr; }
+    // Calls then through context's event queue once the start's outcome is
+    // in, unless it has been taken meanwhile or the start given up.
+    void whenStarted(QObject *context, std::function<void(const record::Outcome &)> then);
+    // The start's outcome, waited for while it is not in.
     record::Outcome finishStart(QWidget *owner);
+    // A start not yet answered is left to the keeper: it is no longer wanted.
+    void dropStart();
 
     // The end of a game, from the captions it shows: the record when the
     // score beats the one shown at start (only if it still beats the one on
@@ -42,7 +56,7 @@ public:
     };
     record::GameEndOutcome finishGame(const Captions &captions, QWidget *owner);
 
-    // Whether a save is being written now: the window then stays.
+    // Whether a record step is writing now: the window then stays.
     bool isWriting() const;
     // The window closes: a step that has not begun to write is given up.
     void abandon();
@@ -56,5 +70,7 @@ private:
     bool m_perUser = true;
     bool m_refused = false; // root in a class folder
     RecordContext m_context;
-    std::unique_ptr<KeeperRun> m_current;
+    std::unique_ptr<KeeperRun> m_start;
+    int m_startSerial = 0; // which start a queued answer belongs to
+    std::unique_ptr<KeeperRun> m_end;
 };

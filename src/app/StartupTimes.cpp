@@ -68,6 +68,15 @@ private:
 
 } // namespace
 
+void markStartupStep(const char *step)
+{
+    static const bool asked = !qEnvironmentVariableIsEmpty("TARVIMONDA_STARTUP_TIMES");
+    if (!asked)
+        return;
+    const QByteArray what = QByteArray("step ") + step;
+    printMoment(what.constData());
+}
+
 void reportStartupTimesWhenAsked()
 {
     if (qEnvironmentVariableIsEmpty("TARVIMONDA_STARTUP_TIMES"))

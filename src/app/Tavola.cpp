@@ -55,33 +55,53 @@ QString aboutText()
 
 void Tavola::Form_Load()
 {
-    const Controls &c = m_controls;
     m_state.rightAnswers = 0;
     m_state.wrongAnswers = 0;
-    c.Timer1->stop();
-    // The record is read while the pupil types a name.
-    m_records.beginStart();
+    // The prompt needs nothing of the window: the record keeper starts and
+    // the window is built once the prompt is on screen, while the pupil
+    // types a name.
+    m_besidePrompt.add([this] { m_records.beginStart(); });
+    m_besidePrompt.add([this] { buildWindow(); });
     const QString name = m_services.dialogs->inputBox(QStringLiteral("Come ti chiami?"), kAppTitle);
+    m_besidePrompt.runNow();
     m_services.dialogs->messageBox(QStringLiteral(" ") + name + QStringLiteral(" vediamo se sei un vero campione  "),
                                 kAppTitle, Dialogs::Icon::None);
+    const Controls &c = m_controls;
     c.lblnome1->setCaption(name);
     m_state.winDir = GetSystemDir();
     m_state.fileNum = RecordKeeping::kFileNumber;
-    const record::Outcome record = m_records.finishStart(shownOwner());
-    // Said at every start while it lasts, before the clock starts: the
-    // game goes on, but no record can be kept, and the teacher should hear
-    // of it.
-    if (const auto problem = startProblem(record, m_records.context())) {
-        m_services.dialogs->messageBox(*problem, kAppTitle, Dialogs::Icon::Warning);
-        if (m_ended || !m_loaded)
+    // The keeper has read the record long before a pupil has typed a name:
+    // a problem is then told before the clock starts. On a share that is
+    // slow or silent the game goes on, and the record, or the problem, is
+    // shown when the keeper answers.
+    if (m_records.startAnswered()) {
+        if (!showStartRecord(m_records.finishStart(shownOwner())))
             return;
+    } else {
+        // Not the design's placeholders meanwhile: no record is known yet.
+        c.lblpunti->setCaption({});
+        c.lblnome->setCaption({});
+        m_records.whenStarted(this, [this](const record::Outcome &record) { showStartRecord(record); });
     }
     startCountdown();
     m_state.rightAnswers = 0;
     m_state.wrongAnswers = 0;
-    c.lblpunti->setCaption(record.pair.score);
-    c.lblnome->setCaption(record.pair.name);
     refreshClock();
+}
+
+bool Tavola::showStartRecord(const record::Outcome &record)
+{
+    if (!m_loaded || m_ended)
+        return false;
+    m_controls.lblpunti->setCaption(record.pair.score);
+    m_controls.lblnome->setCaption(record.pair.name);
+    // Said at every start while it lasts: the game goes on, but no record
+    // can be kept, and the teacher should hear of it.
+    if (const auto problem = startProblem(record, m_records.context())) {
+        m_services.dialogs->messageBox(*problem, kAppTitle, Dialogs::Icon::Warning);
+        return m_loaded && !m_ended;
+    }
+    return true;
 }
 
 void Tavola::Form_Activate() { cmdNext_Click(); }
@@ -119,6 +139,10 @@ void Tavola::cmdExit_Click()
     // the confirmation is open.
     m_ending = true;
     m_controls.Timer1->stop();
+    // Whether the score beats the record depends on the record shown: a
+    // start the keeper has not answered yet is waited for first.
+    if (m_records.startPending() && !showStartRecord(m_records.finishStart(shownOwner())))
+        return;
     const Controls &c = m_controls;
     m_state.fileNum = RecordKeeping::kFileNumber;
     const record::GameEndOutcome outcome = m_records.finishGame(
@@ -144,8 +168,10 @@ void Tavola::cmdNext_Click()
 
 void Tavola::paintBackground()
 {
-    paintGradient(m_controls.surface->drawingToCover(), m_state.backgroundShade);
-    m_controls.surface->update();
+    m_controls.surface->setDrawing([shade = m_state.backgroundShade](QPainter &painter, const QSize &size,
+                                                                       const QRect &exposed) {
+        paintGradient(painter, size, shade, exposed);
+    });
 }
 
 // ---- Answers --------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BesidePrompt.h"
 #include "app/ClassroomSettings.h"
 #include "app/Dialogs.h"
 #include "app/MenuFocus.h"
@@ -41,6 +42,8 @@ public:
     void unloadTavola();
 
     bool isLoaded() const { return m_loaded; }
+    // The record keeper's answer to the start is in, not yet shown.
+    bool recordReadyToShow() const { return m_records.startAnswered(); }
     const GameState &state() const { return m_state; }
     const Controls &controls() const { return m_controls; }
 
@@ -69,13 +72,18 @@ private:
     friend struct TavolaTestAccess; // tests set up an exercise by hand
 
     void loadTavola();
+    void buildWindow();
     void connectHandlers();
+    // Shows the record the start read, and says what stands in its way;
+    // false when the game went away meanwhile.
+    bool showStartRecord(const record::Outcome &record);
     void endProgram();
     void paintBackground();
     QWidget *shownOwner() { return isVisible() ? this : nullptr; }
 
     TavolaServices m_services;
     RecordKeeping m_records;
+    BesidePrompt m_besidePrompt;
     GameState m_state;
     Controls m_controls;
     bool m_loaded = false;

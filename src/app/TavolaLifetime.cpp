@@ -2,6 +2,7 @@
 // handlers of the game itself are in Tavola.cpp.
 #include "app/Tavola.h"
 
+#include "app/StartupTimes.h"
 #include "exercise/RandomSource.h"
 #include "ui/KeyPressFilter.h"
 #include "ui/PictureButton.h"
@@ -11,6 +12,7 @@
 #include <QCloseEvent>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPixmapCache>
 #include <QRandomGenerator>
 #include <QTimer>
@@ -54,17 +56,26 @@ void Tavola::showTavola()
 
 void Tavola::loadTavola()
 {
-    m_controls = buildControls(*this);
-    setWindowTitle(QString::fromUtf8(windowSpec().caption));
-    setWindowIcon(pictureIcon(Picture::WindowIcon));
-    connectHandlers();
     m_loaded = true;
     m_activatePending = true;
     m_judged = false;
+    Form_Load();
+}
+
+void Tavola::buildWindow()
+{
+    // Every window of the game wears the icon, the prompt on screen too.
+    if (QGuiApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(pictureIcon(Picture::WindowIcon));
+    m_controls = buildControls(*this);
+    setWindowTitle(QString::fromUtf8(windowSpec().caption));
+    connectHandlers();
+    // The clock waits for the start.
+    m_controls.Timer1->stop();
     // Before any handler moves it, the focus rests on the first control in
     // tab order that can take it.
     m_controls.cmdExit->setFocus();
-    Form_Load();
+    markStartupStep("window-built");
 }
 
 void Tavola::unloadTavola()
@@ -73,18 +84,21 @@ void Tavola::unloadTavola()
         return;
     m_loaded = false;
     m_controls.Timer1->stop();
+    m_records.dropStart();
     hide();
     // The handler that asked for the unload may still be running inside one
     // of these objects: detach them now, delete them once it has returned.
-    QWidget *surface = takeCentralWidget();
-    QWidget *bar = menuWidget();
-    setMenuWidget(nullptr);
-    for (QWidget *old : {surface, bar}) {
-        if (!old)
-            continue;
-        old->hide();
-        old->setParent(nullptr);
-        old->deleteLater();
+    if (QWidget *surface = takeCentralWidget()) {
+        surface->hide();
+        surface->setParent(nullptr);
+        surface->deleteLater();
+    }
+    // The menu bar stays for the next game; its menus and entries go.
+    QMenuBar *bar = menuBar();
+    for (QAction *entry : bar->actions()) {
+        bar->removeAction(entry);
+        // A menu owns its entry on the bar.
+        (entry->parent() == bar ? static_cast<QObject *>(entry) : entry->parent())->deleteLater();
     }
     m_controls = {};
     // The style caches a rendering of every dialog button and icon it

@@ -8,7 +8,6 @@
 #include "app/Version.h"
 #include "registerview/RegisterProgram.h"
 #include "ui/Fonts.h"
-#include "ui/Pictures.h"
 
 #include <QApplication>
 
@@ -39,6 +38,7 @@ bool displayReachable(const CommandLine &line)
 int main(int argc, char *argv[])
 {
     settleProcessContext();
+    markStartupStep("main");
     // Read before QApplication exists: a wrong option is told in one line,
     // with or without a display.
     const CommandLine line = parseCommandLine(argumentsOf(argc, argv));
@@ -63,10 +63,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tarvimonda"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIMONDA_VERSION));
     QApplication app(argc, argv);
-    if (!installQtItalian(app))
+    markStartupStep("qapplication");
+    if (!installQtItalianWhenAsked(app))
         print(stderr, QStringLiteral("tarvimonda: mancano le traduzioni italiane di Qt (pacchetto "
                                      "qt6-translations-l10n): alcuni menu saranno in inglese.\n"));
-    QApplication::setWindowIcon(pictureIcon(Picture::WindowIcon));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tarvimonda"));
     // The game ends only through its own steps (exit, countdown, close box).

@@ -1,6 +1,8 @@
 #include "exercise/Gradient.h"
 
 #include <QPainter>
+#include <QtMath>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -29,6 +31,9 @@ void fillRow(QRgb *row, int width, QRgb colour)
 #endif
 }
 
+int levelOf(int shade) { return std::clamp(10 * shade, 0, 255); }
+int bandTop(int band, int height) { return band * height / 256; }
+
 } // namespace
 
 void paintGradient(QImage &image, int shade)
@@ -36,7 +41,7 @@ void paintGradient(QImage &image, int shade)
     if (image.isNull())
         return;
 
-    const int level = std::clamp(10 * shade, 0, 255);
+    const int level = levelOf(shade);
     const int width = image.width();
     const int height = image.height(); // device pixels, whatever the ratio
 
@@ -48,8 +53,8 @@ void paintGradient(QImage &image, int shade)
         QPainter painter(&image);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         for (int i = 0; i < 256; ++i) {
-            const int top = i * height / 256;
-            const int bottom = (i + 1) * height / 256;
+            const int top = bandTop(i, height);
+            const int bottom = bandTop(i + 1, height);
             if (bottom > top)
                 painter.fillRect(QRect(0, top, width, bottom - top), QColor(level, level, i));
         }
@@ -62,11 +67,34 @@ void paintGradient(QImage &image, int shade)
     const qsizetype stride = image.bytesPerLine();
     for (int i = 0; i < 256; ++i) {
         const QRgb colour = qRgb(level, level, i);
-        const int bottom = (i + 1) * height / 256;
-        for (int y = i * height / 256; y < bottom; ++y)
+        const int bottom = bandTop(i + 1, height);
+        for (int y = bandTop(i, height); y < bottom; ++y)
             fillRow(reinterpret_cast<QRgb *>(bits + y * stride), width, colour);
     }
 #if defined(__SSE2__)
     _mm_sfence(); // streaming stores are weakly ordered
 #endif
+}
+
+void paintGradient(QPainter &painter, const QSize &size, int shade, const QRect &exposed)
+{
+    const qreal ratio = painter.device()->devicePixelRatio();
+    const int level = levelOf(shade);
+    const QSize pixels = (QSizeF(size) * ratio).toSize();
+    const int width = pixels.width();
+    const int height = pixels.height();
+    // Only the bands the exposed rows cross: a caption repainted over the
+    // gradient costs a few bands, not 256.
+    const QRect rows(QPoint(qFloor(exposed.left() * ratio), qFloor(exposed.top() * ratio)),
+                     QPoint(qCeil((exposed.right() + 1) * ratio) - 1, qCeil((exposed.bottom() + 1) * ratio) - 1));
+    painter.save();
+    painter.scale(1 / ratio, 1 / ratio);
+    for (int i = 0; i < 256; ++i) {
+        const int top = bandTop(i, height);
+        const int bottom = bandTop(i + 1, height);
+        if (bottom <= rows.top() || top > rows.bottom() || bottom == top)
+            continue;
+        painter.fillRect(QRect(0, top, width, bottom - top) & rows, QColor(level, level, i));
+    }
+    painter.restore();
 }

@@ -187,7 +187,10 @@ bool isChildWindow(ControlKind kind)
 
 void buildMenu(QMainWindow &window, Controls &c)
 {
-    auto *bar = new QMenuBar(&window);
+    // The bar itself is the window's, kept from one game to the next
+    // (making one reads the style's pictures each time): the menus on it
+    // are made afresh.
+    QMenuBar *bar = window.menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
     const auto designs = menuSpecs();
     auto hasChildren = [&designs](const MenuSpec &entry) {
@@ -212,7 +215,6 @@ void buildMenu(QMainWindow &window, Controls &c)
             keep(c, entry.keptIn, action);
         }
     }
-    window.setMenuBar(bar);
 }
 
 } // namespace

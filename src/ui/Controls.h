@@ -34,7 +34,7 @@ struct Controls
     QList<Label *> coefficientLabels() const { return {coefficients.begin(), coefficients.end()}; }
 };
 
-// Builds the client area, its controls, timers and the menu bar on window.
-// The surface becomes the window's central widget; the previous one, if
-// any, must have been taken away first.
+// Builds the client area, its controls, timers and the menus on window's
+// menu bar. The surface becomes the window's central widget; the previous
+// one, and the previous menus, must have been taken away first.
 Controls buildControls(QMainWindow &window);

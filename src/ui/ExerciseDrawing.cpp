@@ -55,8 +55,12 @@ void showExercise(const Controls &c, const ExerciseView &view)
 void showVerdict(const Controls &c, const Verdict &verdict, std::int16_t expectedValue)
 {
     c.lblMessage->setCaption(verdict.message);
-    QAccessibleEvent announce(c.lblMessage, QAccessible::Alert);
-    QAccessible::updateAccessibility(&announce);
+    // Asked of Qt only while a screen reader listens: the question alone
+    // would build the label's accessible interface at every answer.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent announce(c.lblMessage, QAccessible::Alert);
+        QAccessible::updateAccessibility(&announce);
+    }
     if (verdict.right) {
         for (Label *label : c.letterLabels())
             label->setForeColour(kGreen);

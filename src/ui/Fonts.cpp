@@ -1,6 +1,5 @@
 #include "ui/Fonts.h"
 
-#include <QFontDatabase>
 #include <QStringList>
 
 namespace {
@@ -24,17 +23,15 @@ constexpr Substitute kSubstitutes[] = {
 
 void installFontSubstitutes()
 {
-    const QStringList installed = QFontDatabase::families();
+    // Qt turns to a face's substitutes only when the face itself is not
+    // installed, and passes over those that are not installed either: the
+    // font database, whose first full reading lists every face of the
+    // machine, need not be asked here.
     for (const Substitute &s : kSubstitutes) {
-        const QString face = QString::fromLatin1(s.face);
-        if (installed.contains(face, Qt::CaseInsensitive))
-            continue;
         QStringList standIns;
         for (const char *standIn : s.standIns)
-            if (installed.contains(QString::fromLatin1(standIn), Qt::CaseInsensitive))
-                standIns << QString::fromLatin1(standIn);
-        if (!standIns.isEmpty())
-            QFont::insertSubstitutions(face, standIns);
+            standIns << QString::fromLatin1(standIn);
+        QFont::insertSubstitutions(QString::fromLatin1(s.face), standIns);
     }
 }
 
@@ -47,6 +44,10 @@ QFont fontFor(const FontSpec &design)
     // Captions are set without kerning, as classic Windows text is; it also
     // lets a label measure digits from their glyph advances alone.
     font.setKerning(false);
+    // Nor ligatures: plain Latin captions need no shaping, which would copy
+    // each face's layout tables into memory (scripts that need shaping still
+    // get it).
+    font.setStyleStrategy(QFont::PreferNoShaping);
     // Arial Black is a heavier cut than bold: ask for the heaviest weight.
     if (qstrcmp(design.face, "Arial Black") == 0)
         font.setWeight(QFont::Black);

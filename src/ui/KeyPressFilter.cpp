@@ -40,6 +40,15 @@ int KeyPressFilter::characterCode(const QKeyEvent &event)
 
 bool KeyPressFilter::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Every character key is the handler's to take or drop, Enter too:
+        // no shortcut may have one, and the box's own look through its
+        // standard key sequences at every key is spared.
+        if (characterCode(static_cast<const QKeyEvent &>(*event)) < 0)
+            return false;
+        event->accept();
+        return true;
+    }
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const auto &key = static_cast<const QKeyEvent &>(*event);

@@ -12,7 +12,8 @@ class QLineEdit;
 // handler gets the character code by reference and discards the character
 // by setting it to 0. Keys that type no character (arrows, Delete, Home,
 // Tab, shortcuts with Ctrl or Alt) go to the box untouched. While the
-// window's default button is enabled, Enter clicks it instead.
+// window's default button is enabled, Enter clicks it instead. No shortcut
+// takes a character key, Enter included, from the box.
 class KeyPressFilter : public QObject
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "ui/Label.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QtMath>
 #include <QStyle>
@@ -87,10 +88,16 @@ QSize Label::captionSize() const
     // QLabel costs more than the rest of the answer; without kerning (see
     // fontFor) their cached glyph advances give the same width.
     if (!font().kerning() && isPlainNumber(text())) {
-        const QFontMetricsF metrics(font());
+        // Eleven characters only, kept for the font: asked at every answer.
+        if (m_advances.front() < 0) {
+            const QFontMetricsF metrics(font());
+            for (int digit = 0; digit < 10; ++digit)
+                m_advances[digit] = metrics.horizontalAdvance(QChar(u'0' + digit));
+            m_advances[10] = metrics.horizontalAdvance(u'-');
+        }
         qreal advance = 0;
         for (QChar c : text())
-            advance += metrics.horizontalAdvance(c);
+            advance += m_advances[c == u'-' ? 10 : c.unicode() - u'0'];
         const int width = qCeil(advance);
         // One line is as tall as QLabel makes it, whatever its digits.
         if (m_lineHeight < 0)
@@ -107,3 +114,12 @@ QSize Label::captionSize() const
 }
 
 void Label::fitCaption() { resize(captionSize()); }
+
+void Label::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        m_advances.fill(-1);
+        m_lineHeight = -1;
+    }
+    QLabel::changeEvent(event);
+}

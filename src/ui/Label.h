@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include <array>
+
 // A caption on the window. Plain text only, never markup. With auto-size it
 // keeps its left and top edges and takes the size of its caption; without
 // it the caption wraps at blanks inside the fixed box and is cut at its end.
@@ -29,6 +31,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void fitCaption();
@@ -38,6 +41,7 @@ private:
     bool m_autoSize;
     bool m_captionSet = false;
     mutable int m_lineHeight = -1;
+    mutable std::array<qreal, 11> m_advances{-1}; // '0'..'9', '-'; -1: not measured
     QColor m_foreColour;
     QString m_accessiblePrefix;
     SpokenText m_spoken = nullptr;

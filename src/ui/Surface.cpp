@@ -14,34 +14,21 @@ Surface::Surface(QWidget *parent)
 void Surface::setBackColour(const QColor &colour)
 {
     m_backColour = colour;
-    m_shown = false;
+    m_drawing = {};
     update();
 }
 
-QImage &Surface::drawingToCover()
+void Surface::setDrawing(Drawing drawing)
 {
-    prepareImage();
-    m_shown = true;
-    return m_drawing;
-}
-
-bool Surface::prepareImage()
-{
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (m_drawing.size() != pixels || !qFuzzyCompare(m_drawing.devicePixelRatio(), ratio)) {
-        m_drawing = QImage(pixels, QImage::Format_RGB32);
-        m_drawing.setDevicePixelRatio(ratio);
-        m_shown = false;
-    }
-    return !m_shown;
+    m_drawing = std::move(drawing);
+    update();
 }
 
 void Surface::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    if (!m_shown)
-        painter.fillRect(event->rect(), m_backColour);
+    if (m_drawing)
+        m_drawing(painter, size(), event->rect());
     else
-        painter.drawImage(QPointF(0, 0), m_drawing);
+        painter.fillRect(event->rect(), m_backColour);
 }

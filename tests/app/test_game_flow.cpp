@@ -65,6 +65,33 @@ private Q_SLOTS:
         QCOMPARE(game.answerer->unexpected(), 0);
     }
 
+    // The name prompt comes first: the window is built, its icon set and the
+    // record keeper started once the prompt is on screen, while it waits.
+    void theNamePromptComesFirst()
+    {
+        GameFixture game;
+        struct : QObject
+        {
+            std::function<bool()> built;
+            bool builtFirst = false;
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                builtFirst |= event->type() == QEvent::Show && watched->objectName() == u"inputBox" && built();
+                return false;
+            }
+        } atShow;
+        atShow.built = [&] { return game.find("lblScore") != nullptr; };
+        qApp->installEventFilter(&atShow);
+        bool beside = false;
+        game.answerer->then([&](QWidget *prompt) {
+            beside = QTest::qWaitFor([&] { return atShow.built() && game.window->recordReadyToShow(); })
+                     && prompt->windowIcon().availableSizes().contains(QSize(256, 256));
+            qobject_cast<QInputDialog *>(prompt)->accept();
+        }).press("OK");
+        game.window->showTavola();
+        QVERIFY(!atShow.builtFirst && beside);
+    }
+
     void cancelledNameGivesTheBareGreeting()
     {
         GameFixture game;
@@ -524,6 +551,7 @@ private Q_SLOTS:
             })
             .then([&](QWidget *dialog) {
                 // The new window's countdown, quickened, must stay still.
+                QVERIFY(QTest::qWaitFor([&] { return game.find<QTimer>("Timer1") != nullptr; }));
                 game.find<QTimer>("Timer1")->setInterval(1);
                 QTest::qWait(30);
                 leftDuringPrompt = game.window->state().secondsLeft;

@@ -14,8 +14,8 @@ namespace {
 
 const QString kSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
 
-// A keeper that answers a start at once, and the end of a game as body says.
-QString fakeKeeper(const QTemporaryDir &dir, const QString &body)
+// A keeper that answers a start as start says, the end of a game as body.
+QString fakeKeeper(const QTemporaryDir &dir, const QString &body, const QString &start = QStringLiteral("reply read"))
 {
     const QString path = dir.filePath(QStringLiteral("keeper"));
     QFile file(path);
@@ -27,11 +27,12 @@ QString fakeKeeper(const QTemporaryDir &dir, const QString &body)
                "  case \"$line\" in step=*) step=${line#step=} ;; end) break ;; esac\n"
                "done\n"
                "reply() {\n"
-               "  printf 'record happened=%s cause=none file= error=0 pid=0 program= user= group= score= name=\\n' \"$1\"\n"
+               "  printf 'record happened=%s cause=%s file= error=0 pid=0 program= user= group= score=%s name=%s\\n' \"$1\" \"${2:-none}\" \"$3\" \"$4\"\n"
                "  printf 'register happened=nothing cause=none file= error=0 pid=0 program= user= group= score= name=\\n'\n"
                "  echo done\n"
                "}\n"
-               "[ \"$step\" = start ] && { reply read; exit 0; }\n");
+               "if [ \"$step\" = start ]; then\n");
+    file.write(start.toUtf8() + "\nexit 0\nfi\n");
     file.write(body.toUtf8() + '\n');
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -59,13 +60,17 @@ private:
         const QByteArray bytes = GameFixture::contentOf(m_dir.filePath(QStringLiteral("log")));
         return bytes == "<missing>" ? QString() : QString::fromUtf8(bytes);
     }
-    std::unique_ptr<GameFixture> gameWith(const QString &body, int waitMs = kRecordLockWaitMs)
+    std::unique_ptr<GameFixture> gameWith(const QString &body, int waitMs = kRecordLockWaitMs,
+                                          const QString &start = QStringLiteral("reply read"))
     {
-        const QString keeper = fakeKeeper(m_dir, QString(body).replace(QStringLiteral("LOG"), m_dir.filePath(QStringLiteral("log"))));
+        const QString keeper = fakeKeeper(m_dir, QString(body).replace(QStringLiteral("LOG"), m_dir.filePath(QStringLiteral("log"))), start);
         auto game = std::make_unique<GameFixture>(std::make_shared<MixingRandomSource>(7), [&](ClassroomSettings &s) {
             s.keeperProgram = keeper;
             s.recordWaitMs = waitMs;
         });
+        // Typed at once: a slow start has not answered yet.
+        if (start != QStringLiteral("reply read"))
+            game->answerer->typingDone = {};
         game->start();
         game->showScore(3);
         return game;
@@ -131,6 +136,35 @@ private Q_SLOTS:
                      qPrintable(game->answerer->seen.last().text));
         QTRY_VERIFY_WITH_TIMEOUT(!log().isEmpty(), 3000);
         QCOMPARE(log(), QStringLiteral("got:\n"));
+    }
+
+    // A slow share holds nobody at the start: the game plays at once, and the
+    // record, or a problem, comes when the keeper answers. The end waits for
+    // a start still running, as the record decides whether the score beats it.
+    void aSlowStartHoldsNobody_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<bool>("endAtOnce");
+        QTest::newRow("the record") << QStringLiteral("sleep 1; reply read none 9 Bea") << false;
+        QTest::newRow("the record, the game ended first") << QStringLiteral("sleep 1; reply read none 9 Bea") << true;
+        QTest::newRow("a problem") << QStringLiteral("sleep 1; reply failed folder-missing") << false;
+    }
+    void aSlowStartHoldsNobody()
+    {
+        QFETCH(QString, start);
+        QFETCH(bool, endAtOnce);
+        auto game = gameWith(QStringLiteral("reply saved"), kRecordLockWaitMs, start);
+        QVERIFY(game->find<QTimer>("Timer1")->isActive());
+        QCOMPARE(game->caption("lblpunti"), QString());
+        if (endAtOnce)
+            game->window->cmdExit_Click(); // 3 does not beat 9: nothing to save, nothing said
+        const bool record = start.contains(u'9');
+        if (!record)
+            game->answerer->press(QStringLiteral("OK"));
+        QTRY_VERIFY_WITH_TIMEOUT(record ? game->caption("lblpunti") == u"9" : game->answerer->seen.size() == 3, 3000);
+        QCOMPARE(game->answerer->seen.size(), record ? 2 : 3);
+        QCOMPARE(game->endCalls, endAtOnce ? 1 : 0);
+        QVERIFY(record || game->answerer->seen.last().text.startsWith(QStringLiteral("Il record non può essere tenuto")));
     }
 
     void shareSilentInAWriteLetsTheWindowGoAndTheKeeperFinish()

@@ -2,6 +2,7 @@
 #include "exercise/Gradient.h"
 #include "exercise/RandomSource.h"
 
+#include <QPainter>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -131,6 +132,7 @@ private Q_SLOTS:
     void gradientBands_data();
     void gradientBands();
     void gradientShadeAndFormats();
+    void gradientOnAPainter();
 };
 
 void TestExercise::drawnExercise_data()
@@ -571,6 +573,30 @@ void TestExercise::gradientShadeAndFormats()
     QCOMPARE(hiDpi.pixel(5, 599), qRgb(30, 30, 255));
     QCOMPARE(hiDpi.pixel(5, 0), qRgb(30, 30, 0));
     QCOMPARE(hiDpi.pixel(5, 300), qRgb(30, 30, 128));
+}
+
+// Painted at any scale, a part or the whole, it is the image's gradient.
+void TestExercise::gradientOnAPainter()
+{
+    const QSize size(848, 567);
+    const QRect part(10, 100, 30, 41);
+    for (const qreal ratio : {1.0, 2.0, 1.25}) {
+        QImage reference((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
+        QImage painted = reference;
+        painted.fill(Qt::white);
+        painted.setDevicePixelRatio(ratio);
+        paintGradient(reference, 9);
+        QPainter painter(&painted);
+        paintGradient(painter, size, 9, part);
+        const QRect pixels = QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio).toAlignedRect();
+        for (int y = 0; y < painted.height(); ++y)
+            for (int x : {0, 12, 25, 50, 51, 52, 53, 847})
+                QCOMPARE(painted.pixel(x, y), pixels.contains(x, y) ? reference.pixel(x, y) : qRgb(255, 255, 255));
+        paintGradient(painter, size, 9, QRect(QPoint(), size));
+        painter.end();
+        painted.setDevicePixelRatio(1);
+        QCOMPARE(painted, reference);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestExercise)

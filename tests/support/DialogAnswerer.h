@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <deque>
@@ -43,8 +44,9 @@ public:
     // Input box: type text and press OK.
     DialogAnswerer &type(const QString &text)
     {
-        return then([text](QWidget *w) {
+        return then([this, text](QWidget *w) {
             auto *input = qobject_cast<QInputDialog *>(w);
+            waitForTyping();
             if (input) {
                 input->setTextValue(text);
                 input->accept();
@@ -54,8 +56,11 @@ public:
     // Input box: press Annulla.
     DialogAnswerer &cancel()
     {
-        return then([](QWidget *w) { clickButton(w, QStringLiteral("Annulla")); });
+        return then([this](QWidget *w) { waitForTyping(); clickButton(w, QStringLiteral("Annulla")); });
     }
+    // What typing in an input box waits for (10 s at most), as a pupil's does.
+    std::function<bool()> typingDone;
+    void waitForTyping() const { (void)(typingDone && QTest::qWaitFor(typingDone, 10000)); }
     // Message box: press the button with this caption.
     DialogAnswerer &press(const QString &caption)
     {
