@@ -9,13 +9,12 @@
 # Prints each run, then the medians (and the median of each run's ratio of
 # the two starts), then where the game's resident memory goes (by mapping,
 # just before it exits) next to the minimal program's.
-#   RUNS=7  DISPLAY_NUMBER=58  BUILD=build  ANSWERS=6
+#   RUNS=7  BUILD=build  ANSWERS=6
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh xvfb xdotool time
 
 runs=${RUNS:-7}
-display=:${DISPLAY_NUMBER:-58}
 build=${BUILD:-build}
 answers=${ANSWERS:-6}
 game=$build/tarvimonda
@@ -23,10 +22,12 @@ minimal=$build/bench/minimal_dialog
 [ -x "$game" ] && [ -x "$minimal" ] || cmake --build "$build" -j2 --target tarvimonda minimal_dialog
 
 work=$(mktemp -d)
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb takes the first free display and writes its number once it listens.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_DATA_HOME=$work/data
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n 1 "$work/display") QT_QPA_PLATFORM=xcb XDG_DATA_HOME=$work/data
 # Sealed from this machine's configuration (/etc/xdg/tarvimonda, ~/.config).
 export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/config-dirs
 unset WAYLAND_DISPLAY
