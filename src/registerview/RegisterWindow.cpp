@@ -20,7 +20,7 @@
 namespace {
 
 // The window's commands: menu entry, keys and, where it has one, a button.
-struct ActionSpec
+struct ActionEntry
 {
     const char *name;
     const char *text;
@@ -28,7 +28,7 @@ struct ActionSpec
     void (RegisterWindow::*handler)();
     const char *button; // its button's objectName, or none
 };
-const ActionSpec kActions[] = {
+const ActionEntry kActions[] = {
     {"actionOpen", "&Apri un altro registro…", "Ctrl+O", &RegisterWindow::chooseFile, "openButton"},
     {"actionExportPdf", "Esporta &PDF…", "Ctrl+E", &RegisterWindow::exportPdf, "exportPdfButton"},
     {"actionPrint", "&Stampa…", "Ctrl+P", &RegisterWindow::print, "printButton"},
@@ -171,20 +171,20 @@ void RegisterWindow::buildCommands(QBoxLayout *top, QBoxLayout *bottom)
     QMenu *menu = menuBar()->addMenu(QStringLiteral("&Registro"));
     menu->setObjectName(QStringLiteral("registerMenu"));
     menuBar()->setObjectName(QStringLiteral("menuBar"));
-    for (const ActionSpec &spec : kActions) {
-        QAction *action = menu->addAction(QString::fromUtf8(spec.text));
-        action->setObjectName(QLatin1StringView(spec.name));
-        action->setShortcut(QKeySequence(QLatin1StringView(spec.keys)));
-        if (spec.handler)
-            connect(action, &QAction::triggered, this, spec.handler);
+    for (const ActionEntry &entry : kActions) {
+        QAction *action = menu->addAction(QString::fromUtf8(entry.text));
+        action->setObjectName(QLatin1StringView(entry.name));
+        action->setShortcut(QKeySequence(QLatin1StringView(entry.keys)));
+        if (entry.handler)
+            connect(action, &QAction::triggered, this, entry.handler);
         else
             connect(action, &QAction::triggered, this, &QWidget::close);
-        if (!spec.button)
+        if (!entry.button)
             continue;
-        auto *button = named(new QPushButton(action->text().remove(u'&')), spec.button);
+        auto *button = named(new QPushButton(action->text().remove(u'&')), entry.button);
         button->setToolTip(action->shortcut().toString(QKeySequence::NativeText));
         connect(button, &QPushButton::clicked, action, &QAction::trigger);
-        (spec.handler == &RegisterWindow::chooseFile ? top : bottom)->addWidget(button);
+        (entry.handler == &RegisterWindow::chooseFile ? top : bottom)->addWidget(button);
     }
 }
 
