@@ -272,6 +272,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 display=:$(head -n 1 "$work/display")
 DISPLAY=$display xdpyinfo >/dev/null 2>&1 || fail "Xvfb does not answer on $display"
 install -m 644 scripts/pupil-play.py "$work/player.py"
+install -m 644 scripts/spoken_exercise.py "$work/spoken_exercise.py"
 # The pupil's session: a D-Bus session bus with the accessibility bus, the
 # installed game, and the player; the game must end by itself once the
 # record message is confirmed.

@@ -4,8 +4,10 @@
 # the start, each exercise, the count of right answers, the record message.
 # Arguments: the name to type, how many right answers to give, and where to
 # save the two screenshots.
-import re, subprocess, sys, time
+import subprocess, sys, time
 import pyatspi
+
+from spoken_exercise import value_of
 
 name, rights_wanted, shots = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 
@@ -41,22 +43,6 @@ def key(*names):
 
 def keys_for(number):
     return ["minus" if c == "-" else c for c in str(number)]
-
-def value_of(said):
-    m = re.search(r"Espressione: (.*?)\. a vale (meno )?(\d+), b vale (meno )?(\d+)\.", said)
-    values = {"a": int(m.group(3)) * (-1 if m.group(2) else 1), "b": int(m.group(5)) * (-1 if m.group(4) else 1)}
-    total, sign, number = 0, 1, None
-    for word in m.group(1).split():
-        if word == "meno":
-            sign = -1
-        elif word == "più":
-            sign = 1
-        elif word.isdigit():
-            number = int(word)
-        else:
-            total += sign * (1 if number is None else number) * values[word]
-            sign, number = 1, None
-    return total
 
 def shot(file):
     subprocess.run(["import", "-window", "root", f"{shots}/{file}"], check=True)

@@ -240,27 +240,7 @@ keys_for() {
   done
 }
 # The value of the exercise Orca read, worked out from its words alone.
-value_of() {
-  /usr/bin/python3 - "$1" <<'EOF'
-import re, sys
-said = sys.argv[1]
-m = re.search(r"Espressione: (.*?)\. a vale (meno )?(\d+), b vale (meno )?(\d+)\.", said)
-values = {"a": int(m.group(3)) * (-1 if m.group(2) else 1),
-          "b": int(m.group(5)) * (-1 if m.group(4) else 1)}
-total, sign, number = 0, 1, None
-for word in m.group(1).split():
-    if word == "meno":
-        sign = -1
-    elif word == "più":
-        sign = 1
-    elif word.isdigit():
-        number = int(word)
-    else:
-        total += sign * (1 if number is None else number) * values[word]
-        sign, number = 1, None
-print(total)
-EOF
-}
+value_of() { /usr/bin/python3 "$root/scripts/spoken_exercise.py" "$1"; }
 
 exercise_pattern="Espressione: .* a vale (meno )?[0-9]+, b vale (meno )?[0-9]+\. Premi un tasto"
 # Plays the exercise Orca has just read: the first key only moves to the
