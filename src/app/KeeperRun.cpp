@@ -1,5 +1,6 @@
 #include "app/KeeperRun.h"
 
+#include "app/KeeperProcesses.h"
 #include "app/WaitNotice.h"
 #include "keeper/KeeperProtocol.h"
 
@@ -41,23 +42,13 @@ protected:
     }
 };
 
-// Keepers left behind stay reachable until they are gone, however long a
-// silent share holds them; the program's end never waits for them (the
-// list itself is never destroyed, so a keeper still running at the end is
-// no leak either).
-QList<QProcess *> &leftBehind()
-{
-    static auto *processes = new QList<QProcess *>;
-    return *processes;
-}
-
 } // namespace
 
 KeeperRun::KeeperRun(const QString &program, const QByteArray &request, int limitMs)
-    : m_process(new QProcess)
-    , m_limitMs(limitMs)
+    : m_limitMs(limitMs)
 {
-    m_process->setStandardErrorFile(QProcess::nullDevice());
+    const keeperprocess::Taken taken = keeperprocess::take(program);
+    m_process = taken.process;
     connect(m_process, &QProcess::readyReadStandardOutput, this, &KeeperRun::readOutput);
     connect(m_process, &QProcess::finished, this, [this] {
         readOutput();
@@ -72,7 +63,8 @@ KeeperRun::KeeperRun(const QString &program, const QByteArray &request, int limi
     m_limit.setSingleShot(true);
     connect(&m_limit, &QTimer::timeout, this, &KeeperRun::onLimit);
     m_limit.start(limitMs);
-    m_process->start(program, {});
+    if (!taken.started)
+        m_process->start(program, {});
     m_process->write(request);
 }
 
@@ -83,12 +75,7 @@ KeeperRun::~KeeperRun()
         return;
     }
     disconnect(m_process, nullptr, this, nullptr);
-    if (!m_writing)
-        m_process->closeWriteChannel();
-    leftBehind().append(m_process);
-    QProcess *process = m_process;
-    connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    connect(process, &QObject::destroyed, [process] { leftBehind().removeOne(process); });
+    keeperprocess::leaveBehind(m_process);
 }
 
 void KeeperRun::readOutput()

@@ -35,7 +35,7 @@ public:
         int error = 0; // Failed to start: why
     };
 
-    // Starts the keeper now with its request. The window gives up on it
+    // Hands the request to the keeper started ahead, or starts one now. The window gives up on it
     // after limitMs; once it writes, it gets at least kWriteGraceMs more.
     KeeperRun(const QString &program, const QByteArray &request, int limitMs);
     // A keeper still running is left behind, never waited for: it writes
@@ -61,7 +61,7 @@ private:
     void onLimit();
     void end(Ended ended);
 
-    QProcess *m_process;
+    QProcess *m_process = nullptr;
     QByteArray m_output;
     int m_limitMs;
     bool m_writing = false;

@@ -1,5 +1,6 @@
 #include "app/RecordKeeping.h"
 
+#include "app/KeeperProcesses.h"
 #include "app/KeeperRun.h"
 #include "keeper/KeeperProtocol.h"
 #include "play/Numbers.h"
@@ -64,6 +65,8 @@ record::Outcome RecordKeeping::finishStart(QWidget *owner)
         beginStart();
     const record::GameEndOutcome outcome = outcomeOf(*m_start, RecordStep::Start, owner);
     m_start.reset();
+    // The end of the game will want one.
+    keeperprocess::startAheadSoon(m_settings.keeperProgram);
     return outcome.record;
 }
 
@@ -97,6 +100,8 @@ record::GameEndOutcome RecordKeeping::finishGame(const Captions &captions, QWidg
     m_end = run(keeper::encodeRequest(request));
     record::GameEndOutcome outcome = outcomeOf(*m_end, request.save ? RecordStep::Save : RecordStep::Register, owner);
     m_end.reset();
+    // A new game may follow at once.
+    keeperprocess::startAheadSoon(m_settings.keeperProgram);
     if (!request.save)
         outcome.record = {};
     if (!request.registerOn)

@@ -93,6 +93,10 @@ int main()
         if (*line == keeper::kEnd.toByteArray() || requestText.size() > keeper::kMaxRequestBytes)
             break;
     }
+    // A keeper started ahead that was never needed: its input closes with
+    // the game, and there is nothing to answer.
+    if (requestText.isEmpty())
+        return 0;
     const keeper::ParsedRequest parsed = keeper::parseRequest(requestText);
     if (!parsed.request) {
         const auto refused = record::Outcome::failed(record::Cause::BadRequest, parsed.refused);

@@ -1,6 +1,7 @@
 #include "ui/Label.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QPainter>
 #include <QtMath>
 #include <QStyle>
@@ -70,6 +71,21 @@ void Label::paintEvent(QPaintEvent *)
 
 namespace {
 
+struct CaptionKey
+{
+    QFont font;
+    int dpi;
+    int marginsWide;
+    int marginsHigh;
+    QString text;
+    bool operator==(const CaptionKey &) const = default;
+};
+
+size_t qHash(const CaptionKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.font, key.dpi, key.marginsWide, key.marginsHigh, key.text);
+}
+
 bool isPlainNumber(const QString &text)
 {
     if (text.isEmpty() || text.size() > 12)
@@ -106,11 +122,22 @@ QSize Label::captionSize() const
         return {width + margins.left() + margins.right(), m_lineHeight + margins.top() + margins.bottom()};
     }
     // Anything else is measured as QLabel paints it, line ends included (a
-    // record file is shown as read).
-    QSize size = sizeHint();
-    if (text().isEmpty())
-        size.setWidth(kEmptyWidth + 2 * frameWidth());
-    return size;
+    // record file is shown as read): once for a font, screen and caption, as
+    // every load of the window shows the same captions again.
+    const QMargins margins = contentsMargins();
+    const CaptionKey key{font(), logicalDpiY(), margins.left() + margins.right(), margins.top() + margins.bottom(), text()};
+    static QHash<CaptionKey, QSize> measured;
+    auto found = measured.constFind(key);
+    if (found == measured.constEnd()) {
+        // Captions that come from files (a record holder's name) change
+        // rarely, but a classroom may keep the program open for weeks.
+        if (measured.size() >= 256)
+            measured.clear();
+        found = measured.insert(key, sizeHint());
+    }
+    if (key.text.isEmpty())
+        return {kEmptyWidth + 2 * frameWidth(), found->height()};
+    return *found;
 }
 
 void Label::fitCaption() { resize(captionSize()); }

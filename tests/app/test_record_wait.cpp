@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QSaveFile>
 #include <QTimer>
 
 namespace {
@@ -18,14 +19,17 @@ const QString kSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I
 QString fakeKeeper(const QTemporaryDir &dir, const QString &body, const QString &start = QStringLiteral("reply read"))
 {
     const QString path = dir.filePath(QStringLiteral("keeper"));
-    QFile file(path);
+    // A new file each time: a keeper started ahead still runs the old one.
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {};
     file.write("#!/bin/sh\n"
+               "echo $$ >> " + dir.filePath(QStringLiteral("starts")).toUtf8() + "\n"
                "step=\n"
                "while IFS= read -r line; do\n"
                "  case \"$line\" in step=*) step=${line#step=} ;; end) break ;; esac\n"
                "done\n"
+               "[ -n \"$step\" ] || exit 0\n"
                "reply() {\n"
                "  printf 'record happened=%s cause=%s file= error=0 pid=0 program= user= group= score=%s name=%s\\n' \"$1\" \"${2:-none}\" \"$3\" \"$4\"\n"
                "  printf 'register happened=nothing cause=none file= error=0 pid=0 program= user= group= score= name=\\n'\n"
@@ -34,9 +38,8 @@ QString fakeKeeper(const QTemporaryDir &dir, const QString &body, const QString 
                "if [ \"$step\" = start ]; then\n");
     file.write(start.toUtf8() + "\nexit 0\nfi\n");
     file.write(body.toUtf8() + '\n');
-    file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
+    return file.commit() ? path : QString();
 }
 
 bool noticeShown()
@@ -165,6 +168,32 @@ private Q_SLOTS:
         QCOMPARE(game->answerer->seen.size(), record ? 2 : 3);
         QCOMPARE(game->endCalls, endAtOnce ? 1 : 0);
         QVERIFY(record || game->answerer->seen.last().text.startsWith(QStringLiteral("Il record non può essere tenuto")));
+    }
+
+    // While the pupil plays, the keeper for the next step is started ahead:
+    // the end of the game only hands it the request. One started from a
+    // file replaced since is not used.
+    void theEndTakesTheKeeperStartedAhead_data()
+    {
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("the same file") << false;
+        QTest::newRow("the file replaced meanwhile") << true;
+    }
+    void theEndTakesTheKeeperStartedAhead()
+    {
+        QFETCH(bool, replaced);
+        const QString starts = m_dir.filePath(QStringLiteral("starts"));
+        QFile::remove(starts);
+        const QString body = QStringLiteral("echo $$ > LOG; reply saved");
+        auto game = gameWith(body);
+        const auto started = [&] { return QString::fromUtf8(GameFixture::contentOf(starts)).split(u'\n', Qt::SkipEmptyParts); };
+        QTRY_COMPARE(started().size(), 2);
+        if (replaced)
+            QVERIFY(!fakeKeeper(m_dir, QString(body).replace(QStringLiteral("LOG"), m_dir.filePath(QStringLiteral("log")))).isEmpty());
+        game->answerer->press("OK");
+        game->window->cmdExit_Click();
+        QCOMPARE(game->answerer->seen.last().text, kSaved);
+        QCOMPARE(log().trimmed(), started().value(replaced ? 2 : 1));
     }
 
     void shareSilentInAWriteLetsTheWindowGoAndTheKeeperFinish()

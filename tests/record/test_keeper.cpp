@@ -112,6 +112,17 @@ private Q_SLOTS:
         QCOMPARE(entriesOf(m_dir), QStringList());
     }
 
+    // Started ahead and never needed: the end of its input is no request.
+    void anInputClosedUnusedIsAnsweredWithNothing()
+    {
+        QProcess keeper;
+        keeper.start(QStringLiteral(TARVIMONDA_KEEPER), {});
+        keeper.closeWriteChannel();
+        QVERIFY(keeper.waitForFinished(10'000));
+        QCOMPARE(keeper.exitCode(), 0);
+        QCOMPARE(keeper.readAllStandardOutput(), QByteArray());
+    }
+
     void writesOnlyWhenTheWindowStillWaits_data()
     {
         QTest::addColumn<bool>("go");
