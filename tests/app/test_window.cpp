@@ -150,6 +150,28 @@ private Q_SLOTS:
         }
     }
 
+    // One caption in other fonts, with and without a border, then in a
+    // font changed on the way: each measured for itself, never taken from
+    // a label measured before.
+    void aCaptionIsMeasuredForItsOwnFontAndBorder()
+    {
+        GameFixture game;
+        game.start();
+        const QString caption = QStringLiteral("Massimiliano");
+        for (const char *name : {"Label13", "Label3", "Label7", "Label14", "lblnome1", "lblnome", "lblTime"}) {
+            auto *label = game.find<Label>(name);
+            label->setCaption(caption);
+            QVERIFY2(label->size() == label->sizeHint(), name);
+        }
+        auto *name = game.find<Label>("lblnome");
+        QFont bigger = name->font();
+        bigger.setPointSizeF(bigger.pointSizeF() * 2);
+        name->setFont(bigger);
+        name->setCaption(QString());
+        name->setCaption(caption);
+        QCOMPARE(name->size(), name->sizeHint());
+    }
+
     void commandOneHidesBehindTheNextButton()
     {
         GameFixture game;
