@@ -50,6 +50,8 @@ Ahead &ahead()
     static auto *state = new Ahead;
     return *state;
 }
+// Keepers left behind stay reachable until they are gone, however long a
+// silent share holds them.
 QList<QProcess *> &leftBehind()
 {
     static auto *processes = new QList<QProcess *>;
@@ -63,13 +65,20 @@ QProcess *newProcess()
     return process;
 }
 
+// A keeper started ahead and no longer wanted reads the end of its input.
+void retire(QProcess *process)
+{
+    process->closeWriteChannel();
+    leaveBehind(process);
+}
+
 void startAhead(const QString &program)
 {
     Ahead &a = ahead();
     if (waitingAhead(program))
         return;
     if (a.process)
-        leaveBehind(std::exchange(a.process, nullptr));
+        retire(std::exchange(a.process, nullptr));
     a.identity = identityOf(program);
     if (!a.identity)
         return;
@@ -83,11 +92,10 @@ void startAhead(const QString &program)
 Taken take(const QString &program)
 {
     Ahead &a = ahead();
-    if (QProcess *process = std::exchange(a.process, nullptr)) {
-        if (a.program == program && process->state() != QProcess::NotRunning && a.identity == identityOf(program))
-            return {process, true};
-        leaveBehind(process);
-    }
+    if (waitingAhead(program) && a.identity == identityOf(program))
+        return {std::exchange(a.process, nullptr), true};
+    if (a.process)
+        retire(std::exchange(a.process, nullptr));
     return {newProcess(), false};
 }
 
@@ -115,7 +123,6 @@ void leaveBehind(QProcess *process)
         process->deleteLater();
         return;
     }
-    process->closeWriteChannel();
     leftBehind().append(process);
     QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
     QObject::connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {

@@ -30,8 +30,8 @@ inline constexpr int kAheadAfterMs = 250;
 // A keeper started ahead waits for program.
 bool waitingAhead(const QString &program);
 
-// A keeper no longer wanted is never killed nor waited for: with its input
-// closed it ends on its own, and the program's end never waits for it.
+// A keeper no longer wanted is never killed nor waited for: it ends on its
+// own, and the program's end never waits for it.
 void leaveBehind(QProcess *process);
 
 } // namespace keeperprocess

@@ -75,6 +75,8 @@ KeeperRun::~KeeperRun()
         return;
     }
     disconnect(m_process, nullptr, this, nullptr);
+    if (!m_writing)
+        m_process->closeWriteChannel();
     keeperprocess::leaveBehind(m_process);
 }
 
