@@ -13,9 +13,12 @@ install(TARGETS tarvimonda RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # is not privileged, and each account keeps its own record; the package
 # makes it set-group-id games for the class record in /var/games.
 install(TARGETS tarvimonda-keeper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tarvimonda)
+# The register window, started by "tarvimonda --register"
+# (TARVIMONDA_REGISTER_PATH).
+install(TARGETS tarvimonda-register RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tarvimonda)
 # Every library they link is the system's: no search path of our own, least
 # of all in a set-group-id program.
-set_target_properties(tarvimonda tarvimonda-keeper PROPERTIES INSTALL_RPATH "")
+set_target_properties(tarvimonda tarvimonda-keeper tarvimonda-register PROPERTIES INSTALL_RPATH "")
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TARVIMONDA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -30,6 +30,7 @@ cd "$(dirname "$0")/.."
 
 app_id=org.example.tarvimonda
 keeper=/usr/libexec/tarvimonda/tarvimonda-keeper
+register=/usr/libexec/tarvimonda/tarvimonda-register
 class_folder=/var/games/tarvimonda
 
 fail() {
@@ -112,8 +113,8 @@ overrides=$(grep '^O:' <<<"$lintian_out" || true)
   || fail "debian/ overrides another lintian tag"
 grep -q '^# .*group games' debian/tarvimonda.lintian-overrides || fail "the override does not give its reason"
 
-step "Hardening of the game and of the record keeper"
-for program in "$stage/usr/bin/tarvimonda" "$stage$keeper"; do
+step "Hardening of the game, of the record keeper and of the register window"
+for program in "$stage/usr/bin/tarvimonda" "$stage$keeper" "$stage$register"; do
   name=${program#"$stage"}
   header=$(readelf -h "$program"); segments=$(readelf -l "$program")
   dynamic=$(readelf -d "$program"); symbols=$(nm -D "$program")
@@ -174,6 +175,7 @@ echo "    dpkg-statoverride of $class_folder kept by a reinstall"
 installed=(
   /usr/bin/tarvimonda
   "$keeper"
+  "$register"
   "/usr/share/metainfo/$app_id.metainfo.xml"
   /usr/share/icons/hicolor/scalable/apps/tarvimonda.svg
   /usr/share/doc/tarvimonda/examples/tarvimonda.conf.example
@@ -194,6 +196,13 @@ no_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 [ "$("${no_display[@]}" /usr/bin/tarvimonda --version)" = "tarvimonda $version" ] \
   || fail "the installed program does not answer --version without a display"
 has "$("${no_display[@]}" /usr/bin/tarvimonda --help)" '^Uso: tarvimonda' || fail "--help is not in Italian"
+# The register is a program of its own: the game hands its arguments over.
+status=0
+message=$("${no_display[@]}" /usr/bin/tarvimonda --register "$scratch/none.csv" --export-csv "$scratch/none-out.csv" 2>&1) \
+  || status=$?
+[ "$status" = 1 ] && has "$message" '^tarvimonda: Nessuna partita è ancora stata registrata' \
+  || fail "'tarvimonda --register' did not reach the installed register program (status $status): $message"
+echo "    tarvimonda --register: handed over to $register"
 for wrong in --record-folder --recordfolder -platform; do
   status=0
   message=$("${no_display[@]}" /usr/bin/tarvimonda "$wrong" 2>&1) || status=$?
@@ -203,7 +212,7 @@ for wrong in --record-folder --recordfolder -platform; do
 done
 has "$(MANWIDTH=80 man -P cat tarvimonda 2>/dev/null)" 'SINTASSI' || fail "man tarvimonda does not show the Italian manual page"
 [[ $(file -b /usr/bin/tarvimonda) == ELF* ]] || fail "/usr/bin/tarvimonda is not an ELF program"
-missing=$(ldd /usr/bin/tarvimonda "$keeper" | grep 'not found' || true)
+missing=$(ldd /usr/bin/tarvimonda "$keeper" "$register" | grep 'not found' || true)
 [ -z "$missing" ] || fail "the installed programs miss libraries: $missing"
 desktop-file-validate "/usr/share/applications/$app_id.desktop" || fail "the installed menu entry is not valid"
 grep -qx 'Icon=tarvimonda' "/usr/share/applications/$app_id.desktop" || fail "the menu entry does not name the tarvimonda icon"
@@ -299,7 +308,7 @@ else
     || fail "the register was not handed to the teacher as her own (0600): $(owner_mode "$handed" 2>&1)"
   plant esprle.txt 7
   run_block 7
-  [ ! -e /usr/bin/tarvimonda ] && [ ! -e "$keeper" ] || fail "apt remove left the programs"
+  [ ! -e /usr/bin/tarvimonda ] && [ ! -e "$keeper" ] && [ ! -e "$register" ] || fail "apt remove left the programs"
   [ "$("${as_root[@]}" cat "$class_folder/esprle.txt")" = $'7\r' ] && [ -d /var/lib/tarvimonda ] \
     || fail "apt remove should keep the class record and the teacher's folder"
   run_block 8

@@ -40,15 +40,31 @@ ClassroomSettings classroomSettings(const CommandLine &line, const Configuration
     return settings;
 }
 
+namespace {
+
+// One of the game's own programs: beside the running one (a build tree),
+// else where the package puts it.
+QString companionProgram(const QString &name, const QString &installed)
+{
+    // The program's own folder, with or without a QCoreApplication (the
+    // teacher's check runs before one exists).
+    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    const QString beside = QFileInfo(self).path() + u'/' + name;
+    return QFileInfo::exists(beside) ? beside : installed;
+}
+
+} // namespace
+
 QString keeperProgramOf(const ClassroomSettings &settings)
 {
     if (!settings.keeperProgram.isEmpty())
         return settings.keeperProgram;
-    // The program's own folder, with or without a QCoreApplication (the
-    // teacher's check runs before one exists).
-    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
-    const QString beside = QFileInfo(self).path() + QStringLiteral("/tarvimonda-keeper");
-    return QFileInfo::exists(beside) ? beside : QStringLiteral(TARVIMONDA_KEEPER_PATH);
+    return companionProgram(QStringLiteral("tarvimonda-keeper"), QStringLiteral(TARVIMONDA_KEEPER_PATH));
+}
+
+QString registerProgram()
+{
+    return companionProgram(QStringLiteral("tarvimonda-register"), QStringLiteral(TARVIMONDA_REGISTER_PATH));
 }
 
 RecordFolderChoice recordFolderOf(const ClassroomSettings &settings)

@@ -41,6 +41,10 @@ QString defaultRecordFolder();
 // tree), else where the package puts it.
 QString keeperProgramOf(const ClassroomSettings &settings);
 
+// The register window's program, found the same way. A program of its own,
+// so that the game never loads the charts' and printing's libraries.
+QString registerProgram();
+
 // The folder the record is kept in: the one chosen, else the machine's
 // class folder when the keeper is installed to serve it (set-group-id),
 // else the per-user folder; and whether it is a class folder.

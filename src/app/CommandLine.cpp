@@ -146,3 +146,12 @@ CommandLine parseCommandLine(const QList<QByteArray> &raw)
         return error(QStringLiteral("«--export-pdf» e «--export-csv» vanno usate con «--register»"));
     return line;
 }
+
+CommandLine parseCommandLine(int argc, char *argv[])
+{
+    // As the system holds them: a folder is never decoded into another one.
+    QList<QByteArray> arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    return parseCommandLine(arguments);
+}

@@ -26,5 +26,7 @@ struct CommandLine
 // arguments as the program got them (argv's bytes), program first. Needs no
 // QCoreApplication, so a wrong option is told before any display is opened.
 CommandLine parseCommandLine(const QList<QByteArray> &arguments);
+// The same from main's own arguments.
+CommandLine parseCommandLine(int argc, char *argv[]);
 // The same from text, as the system would encode it.
 CommandLine parseCommandLine(const QStringList &arguments);

@@ -1,4 +1,6 @@
+#include "app/ClassroomSettings.h"
 #include "app/CommandLine.h"
+#include "app/SystemErrors.h"
 #include "app/ProcessContext.h"
 #include "settings/Configuration.h"
 #include "app/StartupTimes.h"
@@ -6,23 +8,18 @@
 #include "app/Tavola.h"
 #include "app/Translations.h"
 #include "app/Version.h"
-#include "registerview/RegisterProgram.h"
 #include "ui/Fonts.h"
 
 #include <QApplication>
 
+#include <QFile>
+
+#include <cerrno>
 #include <cstdio>
 
-namespace {
+#include <unistd.h>
 
-// As the system holds them: a folder is never decoded into another one.
-QList<QByteArray> argumentsOf(int argc, char *argv[])
-{
-    QList<QByteArray> arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QByteArray(argv[i]);
-    return arguments;
-}
+namespace {
 
 void print(std::FILE *stream, const QString &text) { std::fputs(text.toLocal8Bit().constData(), stream); }
 
@@ -33,6 +30,18 @@ bool displayReachable(const CommandLine &line)
            || !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// The register window is a program of its own: it alone loads the charts'
+// and printing's libraries. It gets the same arguments, exit status and
+// output.
+int openRegister(char *argv[])
+{
+    const QString program = registerProgram();
+    ::execv(QFile::encodeName(program).constData(), argv);
+    const int error = errno;
+    print(stderr, QStringLiteral("tarvimonda: non riesco ad aprire il registro (%1): %2.\n").arg(program, errorReason(error)));
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -41,12 +50,12 @@ int main(int argc, char *argv[])
     markStartupStep("main");
     // Read before QApplication exists: a wrong option is told in one line,
     // with or without a display.
-    const CommandLine line = parseCommandLine(argumentsOf(argc, argv));
+    const CommandLine line = parseCommandLine(argc, argv);
     switch (line.action) {
     case CommandLine::Action::Help:
     case CommandLine::Action::Version: print(stdout, line.text); return 0;
     case CommandLine::Action::Error: print(stderr, line.text); return 2;
-    case CommandLine::Action::Register: return runRegister(line, argc, argv);
+    case CommandLine::Action::Register: return openRegister(argv);
     case CommandLine::Action::Check: {
         const CheckReport report = teacherCheck(line, readConfiguration());
         print(stdout, report.text);

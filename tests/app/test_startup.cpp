@@ -232,6 +232,19 @@ private Q_SLOTS:
             QCOMPARE(out.count(u'\n'), 1);
     }
 
+    // Thirty machines start the game at once: it loads none of the
+    // libraries only the register window needs.
+    void theGameLeavesTheRegistersLibrariesToItsProgram()
+    {
+        QProcess readelf;
+        readelf.start(QStringLiteral("readelf"), {QStringLiteral("--dynamic"), QStringLiteral(TARVIMONDA_BINARY)});
+        QVERIFY(readelf.waitForFinished(10'000));
+        const QString needed = QString::fromUtf8(readelf.readAllStandardOutput());
+        QVERIFY2(needed.contains(QStringLiteral("libQt6Widgets")), qPrintable(needed));
+        for (const char *library : {"libQt6Charts", "libQt6PrintSupport", "libQt6OpenGL", "libQt6Concurrent"})
+            QVERIFY2(!needed.contains(QLatin1String(library)), library);
+    }
+
     // The teacher's check needs no display; its status says whether the
     // record can be kept, and it names the lines not used.
     void checkSaysWhetherTheRecordCanBeKept()
