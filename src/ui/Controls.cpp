@@ -9,6 +9,7 @@
 #include "ui/Surface.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>

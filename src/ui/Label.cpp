@@ -1,51 +1,99 @@
 #include "ui/Label.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QHash>
 #include <QPainter>
 #include <QtMath>
 #include <QStyle>
 
+namespace {
+
+// Read as a QLabel is read: static text, named by its caption, or by
+// "prefix: caption" for the values the game changes.
+class LabelAccessible : public QAccessibleWidget
+{
+public:
+    explicit LabelAccessible(Label *label)
+        : QAccessibleWidget(label, QAccessible::StaticText)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<const Label *>(widget())->spokenName();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *labelAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("Label"))
+        if (auto *label = qobject_cast<Label *>(object))
+            return new LabelAccessible(label);
+    return nullptr;
+}
+
+} // namespace
 
 Label::Label(bool autoSize, QWidget *parent)
-    : QLabel(parent)
+    : QFrame(parent)
     , m_autoSize(autoSize)
     , m_foreColour(palette().color(QPalette::WindowText))
 {
-    setTextFormat(Qt::PlainText);
-    setWordWrap(!autoSize);
-    setMargin(0);
-    setIndent(0);
+    static const bool installed = [] {
+        QAccessible::installFactory(&labelAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 void Label::setCaption(const QString &caption)
 {
-    if (m_captionSet && caption == text())
+    if (m_captionSet && caption == m_caption)
         return;
     m_captionSet = true;
-    setText(caption);
+    m_caption = caption;
     if (m_autoSize)
-        fitCaption();
-    if (!m_accessiblePrefix.isEmpty())
-        updateAccessibleName();
+        resize(captionSize());
+    update();
+    nameChanged();
+}
+
+void Label::setAlignment(Qt::Alignment alignment)
+{
+    m_alignment = alignment;
+    update();
 }
 
 void Label::setAccessiblePrefix(const QString &prefix, SpokenText spoken)
 {
     m_accessiblePrefix = prefix;
     m_spoken = spoken;
-    updateAccessibleName();
+    nameChanged();
 }
 
-void Label::updateAccessibleName()
+QString Label::spokenName() const
 {
-    // Setting the name tells assistive tools it changed.
-    const QString shownText = text().trimmed();
-    if (shownText.isEmpty()) {
-        setAccessibleName(m_accessiblePrefix);
-        return;
+    const QString shownText = m_caption.trimmed();
+    if (m_accessiblePrefix.isEmpty())
+        return shownText;
+    if (shownText.isEmpty())
+        return m_accessiblePrefix;
+    return m_accessiblePrefix + QStringLiteral(": ") + (m_spoken ? m_spoken(shownText) : shownText);
+}
+
+void Label::nameChanged()
+{
+    // Only while a screen reader listens: the question alone would build
+    // the label's accessible interface at every caption. One that starts
+    // later reads the name afresh.
+    if (QAccessible::isActive() && accessibleName().isEmpty()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
     }
-    setAccessibleName(m_accessiblePrefix + QStringLiteral(": ") + (m_spoken ? m_spoken(shownText) : shownText));
 }
 
 void Label::setForeColour(const QColor &colour)
@@ -62,11 +110,11 @@ void Label::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     drawFrame(&painter);
-    int flags = int(QStyle::visualAlignment(layoutDirection(), alignment())) | Qt::TextExpandTabs;
-    if (wordWrap())
+    int flags = int(QStyle::visualAlignment(layoutDirection(), m_alignment)) | Qt::TextExpandTabs;
+    if (!m_autoSize)
         flags |= Qt::TextWordWrap;
     painter.setPen(m_foreColour);
-    painter.drawText(contentsRect(), flags, text());
+    painter.drawText(contentsRect(), flags, m_caption);
 }
 
 namespace {
@@ -103,7 +151,7 @@ QSize Label::captionSize() const
     // The counters change at every answer. Shaping their digits through
     // QLabel costs more than the rest of the answer; without kerning (see
     // fontFor) their cached glyph advances give the same width.
-    if (!font().kerning() && isPlainNumber(text())) {
+    if (!font().kerning() && isPlainNumber(m_caption)) {
         // Eleven characters only, kept for the font: asked at every answer.
         if (m_advances.front() < 0) {
             const QFontMetricsF metrics(font());
@@ -112,7 +160,7 @@ QSize Label::captionSize() const
             m_advances[10] = metrics.horizontalAdvance(u'-');
         }
         qreal advance = 0;
-        for (QChar c : text())
+        for (QChar c : m_caption)
             advance += m_advances[c == u'-' ? 10 : c.unicode() - u'0'];
         const int width = qCeil(advance);
         // One line is as tall as QLabel makes it, whatever its digits.
@@ -121,11 +169,11 @@ QSize Label::captionSize() const
         const QMargins margins = contentsMargins();
         return {width + margins.left() + margins.right(), m_lineHeight + margins.top() + margins.bottom()};
     }
-    // Anything else is measured as QLabel paints it, line ends included (a
-    // record file is shown as read): once for a font, screen and caption, as
-    // every load of the window shows the same captions again.
+    // Anything else is measured with its line ends (a record file is shown
+    // as read): once for a font, screen and caption, as every load of the
+    // window shows the same captions again.
     const QMargins margins = contentsMargins();
-    const CaptionKey key{font(), logicalDpiY(), margins.left() + margins.right(), margins.top() + margins.bottom(), text()};
+    const CaptionKey key{font(), logicalDpiY(), margins.left() + margins.right(), margins.top() + margins.bottom(), m_caption};
     static QHash<CaptionKey, QSize> measured;
     auto found = measured.constFind(key);
     if (found == measured.constEnd()) {
@@ -133,14 +181,22 @@ QSize Label::captionSize() const
         // rarely, but a classroom may keep the program open for weeks.
         if (measured.size() >= 256)
             measured.clear();
-        found = measured.insert(key, sizeHint());
+        found = measured.insert(key, measureCaption());
     }
     if (key.text.isEmpty())
         return {kEmptyWidth + 2 * frameWidth(), found->height()};
     return *found;
 }
 
-void Label::fitCaption() { resize(captionSize()); }
+QSize Label::measureCaption() const
+{
+    // As QLabel measures plain text that does not wrap: the box around its
+    // lines in a 2000-pixel field, the border around that.
+    const QMargins margins = contentsMargins();
+    const int flags = int(m_alignment & ~(Qt::AlignVCenter | Qt::AlignHCenter)) | Qt::TextExpandTabs;
+    const QRect lines = fontMetrics().boundingRect(0, 0, 2000 - margins.left() - margins.right(), 2000, flags, m_caption);
+    return {lines.width() + margins.left() + margins.right(), lines.height() + margins.top() + margins.bottom()};
+}
 
 void Label::changeEvent(QEvent *event)
 {
@@ -148,5 +204,5 @@ void Label::changeEvent(QEvent *event)
         m_advances.fill(-1);
         m_lineHeight = -1;
     }
-    QLabel::changeEvent(event);
+    QFrame::changeEvent(event);
 }

@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -54,7 +55,7 @@ private Q_SLOTS:
             QCOMPARE(accessibleText(game.find(name), QAccessible::Name), text);
         // Every control that can take the focus, or shows something, is named.
         for (QWidget *widget : game.c().surface->findChildren<QWidget *>()) {
-            if (widget->isHidden() || (qobject_cast<QLabel *>(widget) && qobject_cast<QLabel *>(widget)->text().isEmpty()
+            if (widget->isHidden() || (qobject_cast<Label *>(widget) && qobject_cast<Label *>(widget)->caption().isEmpty()
                                        && widget->focusPolicy() == Qt::NoFocus && widget->toolTip().isEmpty()
                                        && widget->accessibleName().isEmpty()))
                 continue;
