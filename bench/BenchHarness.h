@@ -20,6 +20,52 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#endif
+
+// Under callgrind (bench/instructions.sh) only the timed steps are counted,
+// and their number is told at the end: instructions per step do not move
+// with what else the machine runs, as times do.
+class CountedStep
+{
+public:
+    CountedStep()
+    {
+        ++steps().count;
+        toggle();
+    }
+    ~CountedStep() { toggle(); }
+    CountedStep(const CountedStep &) = delete;
+    CountedStep &operator=(const CountedStep &) = delete;
+
+private:
+    static void toggle()
+    {
+#ifdef CALLGRIND_TOGGLE_COLLECT
+        CALLGRIND_TOGGLE_COLLECT;
+#endif
+    }
+    struct Steps
+    {
+        long count = 0;
+        ~Steps()
+        {
+#ifdef RUNNING_ON_VALGRIND
+            if (RUNNING_ON_VALGRIND)
+                std::fprintf(stderr, "timed steps: %ld\n", count);
+#endif
+        }
+    };
+    static Steps &steps()
+    {
+        static Steps counted;
+        return counted;
+    }
+};
+
 // Answers every dialog at once, as a pupil who types a name and clicks OK.
 class InstantDialogs final : public Dialogs
 {
@@ -179,8 +225,11 @@ template <class Prepare, class Act> void timeSteps(benchmark::State &state, Prep
     RepaintTimer repaint(state);
     for (auto _ : state) {
         prepare();
-        act();
-        runEvents();
+        {
+            CountedStep counted;
+            act();
+            runEvents();
+        }
         repaint.repaint();
     }
 }

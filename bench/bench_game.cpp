@@ -30,7 +30,10 @@ void BM_Floor_GradientFill(benchmark::State &state)
     QImage drawing((QSizeF(surface.size()) * surface.devicePixelRatio()).toSize(), QImage::Format_RGB32);
     int shade = 0;
     for (auto _ : state) {
-        paintGradient(drawing, shade);
+        {
+            CountedStep counted;
+            paintGradient(drawing, shade);
+        }
         state.PauseTiming();
         surface.setDrawing([shade](QPainter &painter, const QSize &size, const QRect &exposed) {
             paintGradient(painter, size, shade, exposed);
