@@ -8,6 +8,7 @@
 #include "app/Version.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -243,6 +244,26 @@ private Q_SLOTS:
         QVERIFY2(needed.contains(QStringLiteral("libQt6Widgets")), qPrintable(needed));
         for (const char *library : {"libQt6Charts", "libQt6PrintSupport", "libQt6OpenGL", "libQt6Concurrent"})
             QVERIFY2(!needed.contains(QLatin1String(library)), library);
+    }
+
+    // A game copied away from its register program says so: it never
+    // fails silently nor starts another program.
+    void aMissingRegisterProgramIsTold()
+    {
+        const QString installed = registerProgram();
+        if (QFileInfo::exists(installed))
+            QSKIP("the package is installed here: the copy would find its register program");
+        QTemporaryDir dir;
+        const QString game = dir.filePath(QStringLiteral("tarvimonda"));
+        QVERIFY(QFile::copy(QStringLiteral(TARVIMONDA_BINARY), game));
+        QProcess program;
+        program.start(game, {QStringLiteral("--register"), dir.filePath(QStringLiteral("r.csv")), QStringLiteral("--export-csv"),
+                             dir.filePath(QStringLiteral("r-out.csv"))});
+        QVERIFY(program.waitForFinished(10'000));
+        QCOMPARE(program.exitCode(), 1);
+        const QString said = QString::fromLocal8Bit(program.readAllStandardError());
+        QVERIFY2(said.startsWith(QStringLiteral("tarvimonda: non riesco ad aprire il registro (%1): ").arg(installed)), qPrintable(said));
+        QCOMPARE(said.count(u'\n'), 1);
     }
 
     // The teacher's check needs no display; its status says whether the
