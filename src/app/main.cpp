@@ -1,17 +1,16 @@
 #include "app/ClassroomSettings.h"
 #include "app/CommandLine.h"
-#include "app/SystemErrors.h"
 #include "app/ProcessContext.h"
-#include "settings/Configuration.h"
 #include "app/StartupTimes.h"
-#include "app/TeacherCheck.h"
+#include "app/SystemErrors.h"
 #include "app/Tavola.h"
+#include "app/TeacherCheck.h"
 #include "app/Translations.h"
 #include "app/Version.h"
+#include "settings/Configuration.h"
 #include "ui/Fonts.h"
 
 #include <QApplication>
-
 #include <QFile>
 
 #include <cerrno>
