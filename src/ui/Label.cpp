@@ -99,7 +99,7 @@ void Label::nameChanged()
 void Label::setForeColour(const QColor &colour)
 {
     // The game recolours the exercise at every answer: keep the colour out
-    // of the palette, whose change would re-lay the caption out.
+    // of the palette, which Qt resolves and announces anew at each change.
     if (colour == m_foreColour)
         return;
     m_foreColour = colour;
@@ -148,8 +148,8 @@ bool isPlainNumber(const QString &text)
 
 QSize Label::captionSize() const
 {
-    // The counters change at every answer. Shaping their digits through
-    // QLabel costs more than the rest of the answer; without kerning (see
+    // The counters change at every answer. Laying their digits out as text
+    // costs more than the rest of the answer; without kerning (see
     // fontFor) their cached glyph advances give the same width.
     if (!font().kerning() && isPlainNumber(m_caption)) {
         // Eleven characters only, kept for the font: asked at every answer.
