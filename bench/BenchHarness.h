@@ -159,12 +159,15 @@ inline void showActive(QWidget &window)
     repaintHold->repaint();
 }
 
+// The release goes where the window system would send it: to the control
+// that has the focus once the press is handled.
 inline void pressKey(QWidget *target, Qt::Key key, const QString &text)
 {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(target, &press);
+    QWidget *focus = QApplication::focusWidget();
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &release);
+    QCoreApplication::sendEvent(focus ? focus : target, &release);
 }
 
 struct BenchGame
