@@ -1,16 +1,18 @@
 // The record keeper as a program: it takes a request whole or not at all,
-// keeps nothing of its caller's process context, makes every file for the
-// folder's group whatever the caller's umask, writes nothing once the
-// window stopped waiting, and holds the group "games" for the machine's
-// class folder alone.
+// keeps nothing of its caller's process context (environment, umask,
+// descriptors), makes every file and folder for the folder's group, writes
+// nothing once the window stopped waiting, and holds the group "games" for
+// the machine's class folder alone, named by a file only root may change.
 #include "FileBytes.h"
 #include "KeeperClient.h"
+#include "keeper/Privilege.h"
 #include "record/FolderDiagnosis.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -164,6 +166,92 @@ private Q_SLOTS:
             verifyRecordKept("7\r\n", "Anna\r\n");
             QCOMPARE(entriesOf(m_dir), (QStringList{kScoreFileName, kNameFileName}));
         }
+    }
+
+    // The machine's class folder, made by the first keeper that finds it
+    // missing, must let the whole class in, whatever that pupil's umask.
+    void aFolderItMakesIsTheClasss()
+    {
+        const QString made = m_dir + QStringLiteral("classe");
+        keeper::Request start;
+        start.folder = QFile::encodeName(made);
+        QProcess keeper;
+        keeper.setChildProcessModifier([] { ::umask(077); });
+        keeper.start(QStringLiteral(TARVIMONDA_KEEPER), {});
+        keeper.write(keeper::encodeRequest(start) + "go\ngo\ngo\n");
+        keeper.closeWriteChannel();
+        const auto outcome = outcomeOf(keeper);
+        QVERIFY(outcome);
+        QCOMPARE(outcome->record.cause, Cause::None);
+        QCOMPARE(modeOf(made) & 0777, mode_t(0775));
+    }
+
+    // Descriptors a caller leaves open are not the keeper's to use, and
+    // one that starts it with its output closed does not get the replies
+    // written into a record file.
+    void keepsNoDescriptorOfItsCaller()
+    {
+        const QByteArray leaked = QFile::encodeName(m_dir + QStringLiteral("lasciato aperto"));
+        QProcess keeper;
+        keeper.setChildProcessModifier([&leaked] {
+            if (::open(leaked.constData(), O_RDWR | O_CREAT, 0600) < 0 || ::close(STDOUT_FILENO) != 0)
+                ::_exit(100);
+        });
+        keeper.start(QStringLiteral(TARVIMONDA_KEEPER), {});
+        keeper.write(keeper::encodeRequest(endRequest(m_dir, 12, QStringLiteral("Luca"))));
+        // What it holds open while it waits for its "go", the record locked.
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(keeper.processId());
+        const auto heldOpen = [&fds] {
+            QStringList open;
+            for (const QFileInfo &fd : QDir(fds).entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
+                open << fd.symLinkTarget();
+            return open;
+        };
+        QTRY_VERIFY(heldOpen().contains(m_dir + kRecordLockName));
+        QVERIFY2(!heldOpen().contains(QFile::decodeName(leaked)), qPrintable(heldOpen().join(u' ')));
+        keeper.write("go\n");
+        keeper.closeWriteChannel();
+        QVERIFY(keeper.waitForFinished(10'000));
+        QCOMPARE(keeper.exitCode(), 0);
+        verifyRecordKept("12\r\n", "Luca\r\n");
+        QCOMPARE(bytesOf(QFile::decodeName(leaked)), QByteArray());
+    }
+
+    // The machine's class folder is named by a file only root may change:
+    // one that a pupil could rewrite would turn the group on any folder.
+    void trustsOnlyAMachineConfigurationRootAlone_data()
+    {
+        QTest::addColumn<QByteArray>("owner");      // "root" or "pupil"
+        QTest::addColumn<int>("fileMode");
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<bool>("trusted");
+        QTest::newRow("root's, read by all") << QByteArray("root") << 0644 << 0755 << true;
+        QTest::newRow("writable by its group") << QByteArray("root") << 0664 << 0755 << false;
+        QTest::newRow("writable by all") << QByteArray("root") << 0646 << 0755 << false;
+        QTest::newRow("in a folder others may change") << QByteArray("root") << 0644 << 01777 << false;
+        QTest::newRow("a pupil's") << QByteArray("pupil") << 0644 << 0755 << false;
+    }
+    void trustsOnlyAMachineConfigurationRootAlone()
+    {
+        QFETCH(QByteArray, owner);
+        QFETCH(int, fileMode);
+        QFETCH(int, folderMode);
+        QFETCH(bool, trusted);
+        if (::geteuid() != 0)
+            QSKIP("needs root to give the file to root or to a pupil");
+        const QString etc = m_dir + QStringLiteral("etc");
+        const QByteArray file = QFile::encodeName(etc + QStringLiteral("/tarvimonda.conf"));
+        QVERIFY(QDir().mkpath(etc));
+        {
+            QFile conf(QFile::decodeName(file));
+            QVERIFY(conf.open(QIODevice::WriteOnly));
+            conf.write("[Record]\nFolder=/srv/altro-gioco/\n");
+        }
+        QCOMPARE(::chown(file.constData(), owner == "root" ? 0 : kPupil, 0), 0);
+        QCOMPARE(::chmod(file.constData(), mode_t(fileMode)), 0);
+        QCOMPARE(::chmod(QFile::encodeName(etc).constData(), mode_t(folderMode)), 0);
+        QCOMPARE(machineRecordFolder(file.constData(), "/var/games/tarvimonda"),
+                 trusted ? QByteArray("/srv/altro-gioco") : QByteArray("/var/games/tarvimonda"));
     }
 
     // "permesso negato" told apart: an account not in the folder's group,
