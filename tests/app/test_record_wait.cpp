@@ -1,8 +1,9 @@
 // What the window does while the record keeper works: it keeps answering,
 // says what it waits for only after half a second, drops what is typed
-// meanwhile, never lets a save be cut by the close box, and once it has
-// given up, never lets the keeper write. The keeper here is a script that
-// takes its time as a slow or silent share would.
+// meanwhile, lets a save under way at its limit finish, never lets a save
+// be cut by the close box, and once it has given up, never lets the keeper
+// write. The keeper here is a script that takes its time as a slow or
+// silent share would.
 #include "GameFixture.h"
 
 #include <QApplication>
@@ -194,6 +195,17 @@ private Q_SLOTS:
         game->window->cmdExit_Click();
         QCOMPARE(game->answerer->seen.last().text, kSaved);
         QCOMPARE(log().trimmed(), started().value(replaced ? 2 : 1));
+    }
+
+    // A save that began a second before the limit (2 s here) is given as
+    // long again to finish: it is not told "not confirmed" while it writes.
+    void aWriteUnderWayAtTheLimitIsGivenItsTime()
+    {
+        auto game = gameWith(QStringLiteral("sleep 1; echo ready; read -r go; sleep 1.4; reply saved"), 0);
+        game->answerer->press("OK");
+        game->window->cmdExit_Click();
+        QCOMPARE(game->answerer->seen.last().text, kSaved);
+        QCOMPARE(game->endCalls, 1);
     }
 
     void shareSilentInAWriteLetsTheWindowGoAndTheKeeperFinish()
