@@ -267,11 +267,14 @@ private Q_SLOTS:
     }
 
     // The teacher's check needs no display; its status says whether the
-    // record can be kept, and it names the lines not used.
+    // record can be kept, and it names the lines not used: wrong ones and
+    // right ones that something else overrides. Run as root, it says that
+    // root's check proves nothing for a pupil.
     void checkSaysWhetherTheRecordCanBeKept()
     {
         QTemporaryDir top;
-        writeText(top.filePath(QStringLiteral("config/tarvimonda/tarvimonda.conf")), "[Recrod]\nFolder=/srv\n");
+        writeText(top.filePath(QStringLiteral("config/tarvimonda/tarvimonda.conf")),
+                  "[Recrod]\nFolder=/srv\n[Register]\nEnabled=no\nEnabled=sì\n");
         writeText(top.filePath(QStringLiteral("file")), "");
         const auto check = [&](const QString &folder) {
             QProcess program;
@@ -284,6 +287,9 @@ private Q_SLOTS:
         QCOMPARE(status, 0);
         QVERIFY2(said.contains(QStringLiteral("tarvimonda.conf, riga 1: la sezione «Recrod» non esiste")), qPrintable(said));
         QVERIFY2(said.contains(QStringLiteral("scelta nell'opzione --record-folder")), qPrintable(said));
+        QVERIFY2(said.contains(QStringLiteral("tarvimonda.conf, riga 4: Enabled non conta: la stessa chiave torna alla riga 5.")),
+                 qPrintable(said));
+        QCOMPARE(said.contains(QStringLiteral("questo controllo è fatto come root")), ::geteuid() == 0);
         QCOMPARE(check(top.filePath(QStringLiteral("missing/x"))).first, 1);
         QCOMPARE(check(top.filePath(QStringLiteral("file"))).first, 1);
     }

@@ -13,13 +13,15 @@
 
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 const QDate kToday(2024, 5, 15); // a Wednesday
 
 // Ugo practised in April, scoring 1 to 12; then, in May, Bea typed her
 // name three ways.
-ParsedRegister classRegister()
+QByteArray classRegisterBytes()
 {
     QByteArray bytes = registerHeader();
     const auto add = [&bytes](const char *when, const QString &name, int right, int wrong) {
@@ -33,8 +35,10 @@ ParsedRegister classRegister()
     add("2024-05-13T10:00:00", QStringLiteral("bea "), 7, 1);
     add("2024-05-14T09:00:00", QStringLiteral("BEA"), 6, 2);
     add("2024-05-15T09:00:00", QStringLiteral("Ugo"), 3, 3);
-    return parseRegister(bytes, true);
+    return bytes;
 }
+
+ParsedRegister classRegister() { return parseRegister(classRegisterBytes(), true); }
 
 ClassSummary summaryFor(Period period)
 {
@@ -89,6 +93,18 @@ private Q_SLOTS:
         QFETCH(Period, period);
         QFETCH(QStringList, rows);
         QCOMPARE(::rows(summaryFor(period)), rows);
+    }
+
+    // A register sorted in a spreadsheet, newest line first: the trend and
+    // the last game still follow the time of the games.
+    void linesOutOfOrderAreTakenInTimeOrder()
+    {
+        QList<QByteArray> lines = classRegisterBytes().split('\n');
+        QVERIFY(lines.size() > 3 && lines.back().isEmpty());
+        std::reverse(lines.begin() + 1, lines.end() - 1);
+        const ParsedRegister parsed = parseRegister(lines.join('\n'), true);
+        const Period everything{Period::Kind::Everything, {}, {}};
+        QCOMPARE(rows(summarize(parsed.games, parsed.names, everything, kToday)), rows(summaryFor(everything)));
     }
 
     void theChartAndItsWords()
