@@ -130,6 +130,27 @@ extern "C" int fdatasync(int fd)
     return static_cast<int>(::syscall(SYS_fdatasync, fd));
 }
 
+// ---- close(2) that tells of a lost write, as a share may -------------------
+//
+// Armed in a child only: closing a file whose name holds the given part
+// closes it and answers EIO. Disarmed, the plain system call.
+
+namespace {
+const char *g_closeFailsFor = nullptr;
+} // namespace
+
+extern "C" int close(int fd)
+{
+    bool fail = false;
+    if (g_closeFailsFor) {
+        char target[4096] = {};
+        const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+        fail = ::readlink(link.constData(), target, sizeof target - 1) > 0 && QByteArray(target).contains(g_closeFailsFor);
+    }
+    const int result = static_cast<int>(::syscall(SYS_close, fd));
+    return fail ? (errno = EIO, -1) : result;
+}
+
 namespace {
 
 constexpr int kNotKilled = 3;      // the child reached no trap
@@ -489,6 +510,22 @@ private Q_SLOTS:
             verifyOldRecordKept();
         else
             verifyRecordKept("12\r\n", "Luca\r\n");
+    }
+
+    // A share may tell of a lost write only when the file is closed: the
+    // save is not claimed, and the old record stands.
+    void aWriteLostAtCloseIsNeverHidden()
+    {
+        storeOldRecord();
+        const QString folder = m_dir;
+        const ChildSave child = inChild([&] {
+            g_closeFailsFor = ".txt.";
+            return endIn(folder, QStringLiteral("12"), QStringLiteral("Luca"), 500);
+        });
+        QCOMPARE(child.outcome.record.happened, Happened::Failed);
+        QCOMPARE(child.outcome.record.cause, Cause::WriteFailed);
+        QCOMPARE(child.outcome.record.error, EIO);
+        verifyOldRecordKept();
     }
 
     // --- damaged files found by fuzzing ---
