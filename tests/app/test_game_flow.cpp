@@ -391,6 +391,28 @@ private Q_SLOTS:
                  qPrintable(game.answerer->seen.last().text));
     }
 
+    // Run as root on a chosen class folder (an empty mount point, say): files
+    // root made there would shut the pupils out, so none is made, and why is
+    // said at the start and at the end; the game plays on.
+    void anAdministratorKeepsNoRecordInAChosenFolder()
+    {
+        GameFixture game(std::make_shared<MixingRandomSource>(7), [](ClassroomSettings &settings) {
+            settings.recordFolderChosen = true;
+            settings.asAdministrator = true;
+        });
+        game.answerer->type("Luca").press("OK").press("OK");
+        game.window->showTavola();
+        const QString why = QStringLiteral("il gioco è stato avviato come amministratore (root)");
+        QVERIFY2(game.answerer->seen.last().text.contains(why), qPrintable(game.answerer->seen.last().text));
+        QVERIFY(game.find<QTimer>("Timer1")->isActive());
+        game.showScore(8);
+        game.answerer->press("OK");
+        game.window->cmdExit_Click();
+        QVERIFY2(game.answerer->seen.last().text.contains(why), qPrintable(game.answerer->seen.last().text));
+        QCOMPARE(game.endCalls, 1);
+        QCOMPARE(QDir(game.folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    }
+
     // A folder named in Latin-1 is the folder the game uses, byte for byte:
     // its record is shown and beaten there, and no other folder is made.
     void aFolderNamedInLatin1KeepsItsRecord()

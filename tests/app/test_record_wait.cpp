@@ -197,6 +197,18 @@ private Q_SLOTS:
         QCOMPARE(log().trimmed(), started().value(replaced ? 2 : 1));
     }
 
+    // An answer that ends as it should but says nothing the window can
+    // read is told as a keeper that stopped, never taken for a save.
+    void anAnswerNobodyCanReadIsTold()
+    {
+        auto game = gameWith(QStringLiteral("echo ready; read -r go; echo nonsense; echo done"));
+        game->answerer->press("OK");
+        game->window->cmdExit_Click();
+        QVERIFY2(game->answerer->seen.last().text.contains(QStringLiteral("si è fermato senza rispondere")),
+                 qPrintable(game->answerer->seen.last().text));
+        QCOMPARE(game->endCalls, 1);
+    }
+
     // A save that began a second before the limit (2 s here) is given as
     // long again to finish: it is not told "not confirmed" while it writes.
     void aWriteUnderWayAtTheLimitIsGivenItsTime()

@@ -294,6 +294,25 @@ private Q_SLOTS:
         QCOMPARE(check(top.filePath(QStringLiteral("file"))).first, 1);
     }
 
+    // A keeper that answers what nobody can read is told, never taken for
+    // a folder that works.
+    void checkTellsAKeeperThatAnswersNonsense()
+    {
+        QTemporaryDir dir;
+        const QString game = dir.filePath(QStringLiteral("tarvimonda"));
+        const QString keeper = dir.filePath(QStringLiteral("tarvimonda-keeper"));
+        QVERIFY(QFile::copy(QStringLiteral(TARVIMONDA_BINARY), game));
+        writeText(keeper, "#!/bin/sh\ncat >/dev/null\necho ciao\n");
+        QVERIFY(QFile::setPermissions(keeper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QProcess program;
+        program.setProcessEnvironment(environmentIn(dir));
+        program.start(game, {QStringLiteral("--check"), QStringLiteral("--record-folder"), dir.path()});
+        QVERIFY(program.waitForFinished(10'000));
+        const QString said = QString::fromUtf8(program.readAllStandardOutput());
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY2(said.contains(QStringLiteral("(%1) si è fermato senza rispondere").arg(keeper)), qPrintable(said));
+    }
+
     // Started with standard error closed, or a pipe nobody reads, and a
     // warning to give: standard error is /dev/null, not a file or connection
     // the game opened, and the broken pipe does not end the game; a plain
