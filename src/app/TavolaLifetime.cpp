@@ -88,11 +88,10 @@ void Tavola::unloadTavola()
     hide();
     // The handler that asked for the unload may still be running inside one
     // of these objects: detach them now, delete them once it has returned.
-    if (QWidget *surface = takeCentralWidget()) {
-        surface->hide();
-        surface->setParent(nullptr);
+    // (Taking it out of the window already hides it and leaves it without
+    // a parent.)
+    if (QWidget *surface = takeCentralWidget())
         surface->deleteLater();
-    }
     // The menu bar stays for the next game; its menus and entries go.
     QMenuBar *bar = menuBar();
     for (QAction *entry : bar->actions()) {

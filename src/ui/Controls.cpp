@@ -232,6 +232,9 @@ Controls buildControls(QMainWindow &window)
     pal.setColor(QPalette::WindowText, colourOf(design.fore, QPalette::WindowText));
     c.surface->setPalette(pal);
     c.surface->setCursor(pictureCursor(Picture::CursorFace));
+    // In place before its controls are made: each then takes the window's
+    // font and colours once, not again when the whole tree moves in.
+    window.setCentralWidget(c.surface);
 
     // Later siblings stack in front: create back to front, then lift the
     // child windows (text boxes, buttons) in front of every label.
@@ -263,6 +266,5 @@ Controls buildControls(QMainWindow &window)
     }
 
     buildMenu(window, c);
-    window.setCentralWidget(c.surface);
     return c;
 }

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <vector>
+
 namespace {
 
 struct Substitute
@@ -35,7 +37,9 @@ void installFontSubstitutes()
     }
 }
 
-QFont fontFor(const FontSpec &design)
+namespace {
+
+QFont makeFont(const FontSpec &design)
 {
     QFont font(QString::fromLatin1(design.face));
     font.setPointSizeF(design.points);
@@ -52,4 +56,24 @@ QFont fontFor(const FontSpec &design)
     if (qstrcmp(design.face, "Arial Black") == 0)
         font.setWeight(QFont::Black);
     return font;
+}
+
+} // namespace
+
+QFont fontFor(const FontSpec &design)
+{
+    // A handful of faces serve every control at every load: each is made
+    // once, and the controls share it.
+    struct Made
+    {
+        FontSpec design;
+        QFont font;
+    };
+    static std::vector<Made> made;
+    for (const Made &m : made)
+        if (qstrcmp(m.design.face, design.face) == 0 && m.design.points == design.points
+            && m.design.bold == design.bold && m.design.italic == design.italic)
+            return m.font;
+    made.push_back({design, makeFont(design)});
+    return made.back().font;
 }

@@ -8,6 +8,9 @@
 #include <QtMath>
 #include <QStyle>
 
+#include <array>
+#include <map>
+
 namespace {
 
 // Read as a QLabel is read: static text, named by its caption, or by
@@ -146,28 +149,46 @@ bool isPlainNumber(const QString &text)
 
 } // namespace
 
+// Eleven characters only, measured once for a font: the counters of every
+// load ask for them at every answer.
+struct Label::DigitMetrics
+{
+    std::array<qreal, 11> advances; // '0'..'9', '-'
+    int lineHeight;                 // as tall as QLabel makes one line, whatever its digits
+};
+
+const Label::DigitMetrics &Label::digitMetricsFor(const QFont &font)
+{
+    // A map, for labels keep a pointer to their font's entry; the window
+    // uses a handful of fonts.
+    static std::map<QFont, DigitMetrics> measured;
+    auto found = measured.find(font);
+    if (found == measured.end()) {
+        DigitMetrics digits;
+        const QFontMetricsF metrics(font);
+        for (int digit = 0; digit < 10; ++digit)
+            digits.advances[digit] = metrics.horizontalAdvance(QChar(u'0' + digit));
+        digits.advances[10] = metrics.horizontalAdvance(u'-');
+        digits.lineHeight = QFontMetrics(font).boundingRect(QRect(), Qt::TextExpandTabs, QStringLiteral("0")).height();
+        found = measured.emplace(font, digits).first;
+    }
+    return found->second;
+}
+
 QSize Label::captionSize() const
 {
     // The counters change at every answer. Laying their digits out as text
     // costs more than the rest of the answer; without kerning (see
     // fontFor) their cached glyph advances give the same width.
     if (!font().kerning() && isPlainNumber(m_caption)) {
-        // Eleven characters only, kept for the font: asked at every answer.
-        if (m_advances.front() < 0) {
-            const QFontMetricsF metrics(font());
-            for (int digit = 0; digit < 10; ++digit)
-                m_advances[digit] = metrics.horizontalAdvance(QChar(u'0' + digit));
-            m_advances[10] = metrics.horizontalAdvance(u'-');
-        }
+        if (!m_digits)
+            m_digits = &digitMetricsFor(font());
         qreal advance = 0;
         for (QChar c : m_caption)
-            advance += m_advances[c == u'-' ? 10 : c.unicode() - u'0'];
+            advance += m_digits->advances[c == u'-' ? 10 : c.unicode() - u'0'];
         const int width = qCeil(advance);
-        // One line is as tall as QLabel makes it, whatever its digits.
-        if (m_lineHeight < 0)
-            m_lineHeight = QFontMetrics(font()).boundingRect(QRect(), Qt::TextExpandTabs, QStringLiteral("0")).height();
         const QMargins margins = contentsMargins();
-        return {width + margins.left() + margins.right(), m_lineHeight + margins.top() + margins.bottom()};
+        return {width + margins.left() + margins.right(), m_digits->lineHeight + margins.top() + margins.bottom()};
     }
     // Anything else is measured with its line ends (a record file is shown
     // as read): once for a font, screen and caption, as every load of the
@@ -200,9 +221,7 @@ QSize Label::measureCaption() const
 
 void Label::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::FontChange) {
-        m_advances.fill(-1);
-        m_lineHeight = -1;
-    }
+    if (event->type() == QEvent::FontChange)
+        m_digits = nullptr;
     QFrame::changeEvent(event);
 }

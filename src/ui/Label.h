@@ -2,8 +2,6 @@
 
 #include <QFrame>
 
-#include <array>
-
 // A caption on the window. Plain text only, never markup. With auto-size it
 // keeps its left and top edges and takes the size of its caption; without
 // it the caption wraps at blanks inside the fixed box and is cut at its end.
@@ -52,8 +50,10 @@ private:
     bool m_captionSet = false;
     QString m_caption;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignTop;
-    mutable int m_lineHeight = -1;
-    mutable std::array<qreal, 11> m_advances{-1}; // '0'..'9', '-'; -1: not measured
+    struct DigitMetrics;
+    static const DigitMetrics &digitMetricsFor(const QFont &font);
+
+    mutable const DigitMetrics *m_digits = nullptr; // for the font; nullptr: not asked yet
     QColor m_foreColour;
     QString m_accessiblePrefix;
     SpokenText m_spoken = nullptr;

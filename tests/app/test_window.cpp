@@ -168,12 +168,15 @@ private Q_SLOTS:
         }
         for (const char *name : {"Label13", "Label3", "Label7", "Label14", "lblnome1", "lblnome", "lblTime"})
             check(game.find<Label>(name), QStringLiteral("Massimiliano\nPaola"));
-        auto *name = game.find<Label>("lblnome");
-        QFont bigger = name->font();
-        bigger.setPointSizeF(bigger.pointSizeF() * 2);
-        name->setFont(bigger);
-        check(name, QString());
-        check(name, QStringLiteral("Massimiliano\nPaola"));
+        for (const char *name : {"lblnome", "lblScore"}) {
+            auto *label = game.find<Label>(name);
+            QFont bigger = label->font();
+            bigger.setPointSizeF(bigger.pointSizeF() * 2);
+            label->setFont(bigger);
+            check(label, QString());
+            check(label, QStringLiteral("Massimiliano\nPaola"));
+            check(label, QStringLiteral("-32768"));
+        }
     }
 
     void commandOneHidesBehindTheNextButton()
