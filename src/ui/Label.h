@@ -43,6 +43,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    struct DigitMetrics;
+    static const DigitMetrics &digitMetricsFor(const QFont &font);
     QSize measureCaption() const;
     void nameChanged();
 
@@ -50,9 +52,6 @@ private:
     bool m_captionSet = false;
     QString m_caption;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignTop;
-    struct DigitMetrics;
-    static const DigitMetrics &digitMetricsFor(const QFont &font);
-
     mutable const DigitMetrics *m_digits = nullptr; // for the font; nullptr: not asked yet
     QColor m_foreColour;
     QString m_accessiblePrefix;
