@@ -2,7 +2,6 @@
 
 #include <QStringList>
 
-#include <vector>
 
 namespace {
 
@@ -37,16 +36,13 @@ void installFontSubstitutes()
     }
 }
 
-namespace {
-
-QFont makeFont(const FontSpec &design)
+QFont fontFor(const FontSpec &design)
 {
     QFont font(QString::fromLatin1(design.face));
     font.setPointSizeF(design.points);
     font.setBold(design.bold);
     font.setItalic(design.italic);
-    // Captions are set without kerning, as classic Windows text is; it also
-    // lets a label measure digits from their glyph advances alone.
+    // Captions are set without kerning, as classic Windows text is.
     font.setKerning(false);
     // Nor ligatures: plain Latin captions need no shaping, which would copy
     // each face's layout tables into memory (scripts that need shaping still
@@ -56,24 +52,4 @@ QFont makeFont(const FontSpec &design)
     if (qstrcmp(design.face, "Arial Black") == 0)
         font.setWeight(QFont::Black);
     return font;
-}
-
-} // namespace
-
-QFont fontFor(const FontSpec &design)
-{
-    // A handful of faces serve every control at every load: each is made
-    // once, and the controls share it.
-    struct Made
-    {
-        FontSpec design;
-        QFont font;
-    };
-    static std::vector<Made> made;
-    for (const Made &m : made)
-        if (qstrcmp(m.design.face, design.face) == 0 && m.design.points == design.points
-            && m.design.bold == design.bold && m.design.italic == design.italic)
-            return m.font;
-    made.push_back({design, makeFont(design)});
-    return made.back().font;
 }

@@ -28,9 +28,15 @@ private Q_SLOTS:
                                  "lblconto", "lblvala", "lblvalb", "lblNum1", "lblNum2", "lblNum3", "lblNum4",
                                  "lblmon", "lblmon1", "lblmon3", "lblmon4", "lblnom5", "lblMessage", "lblScore",
                                  "lblScore1", "lblScore2", "lblnome1", "lblnome", "lblpunti", "lblTime"};
+        // Labels are QLabels, as any tool that reads a Qt window expects,
+        // and never read their captions as markup.
         for (const QString &name : labels) {
-            QVERIFY2(game.window->findChild<Label *>(name), qPrintable(name));
+            const QLabel *label = game.window->findChild<QLabel *>(name);
+            QVERIFY2(label, qPrintable(name));
+            QCOMPARE(label->textFormat(), Qt::PlainText);
         }
+        for (const char *counter : {"lblScore", "lblScore1", "lblScore2"})
+            QCOMPARE(game.window->findChild<QLabel *>(counter)->text(), QStringLiteral("0"));
         QVERIFY(game.window->findChild<QLabel *>("Image1"));
         QVERIFY(game.window->findChild<QLineEdit *>("txtAnswer"));
         QVERIFY(game.window->findChild<QLineEdit *>("txtAnswer1"));
