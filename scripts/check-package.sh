@@ -72,7 +72,17 @@ undo_walk() {
   "${as_root[@]}" rm -rf /var/lib/tarvimonda /etc/xdg/tarvimonda
   "${as_root[@]}" groupdel classe 2>/dev/null || true
 }
-trap 'rm -rf "$scratch"; [ -z "$walking" ] || undo_walk' EXIT
+# The machine is left as it was found, failure included: a package this
+# script installed is purged again, and so is an override it added.
+was_installed=$(dpkg-query -W -f='${db:Status-Status}' tarvimonda 2>/dev/null || true)
+leave_as_found() {
+  "${as_root[@]}" dpkg-statoverride --remove "$class_folder" >/dev/null 2>&1 || true
+  if [ "$was_installed" != installed ] \
+    && [ "$(dpkg-query -W -f='${db:Status-Status}' tarvimonda 2>/dev/null || true)" = installed ]; then
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tarvimonda >/dev/null 2>&1 || true
+  fi
+}
+trap 'rm -rf "$scratch"; [ -z "$walking" ] || undo_walk; leave_as_found' EXIT
 export XDG_CONFIG_HOME=$scratch/home XDG_CONFIG_DIRS=$scratch/dirs
 
 step "Validating the menu entries and the metainfo"
@@ -311,8 +321,12 @@ else
   [ ! -e /usr/bin/tarvimonda ] && [ ! -e "$keeper" ] && [ ! -e "$register" ] || fail "apt remove left the programs"
   [ "$("${as_root[@]}" cat "$class_folder/esprle.txt")" = $'7\r' ] && [ -d /var/lib/tarvimonda ] \
     || fail "apt remove should keep the class record and the teacher's folder"
+  # Another game's scores beside ours, and /var/games itself, outlive the purge.
+  "${as_root[@]}" install -D -m 644 /dev/null /var/games/altro-gioco/punteggi
   run_block 8
   [ ! -e "$class_folder" ] || fail "apt purge left $class_folder"
+  [ -f /var/games/altro-gioco/punteggi ] || fail "apt purge removed another game's files in /var/games"
+  "${as_root[@]}" rm -r /var/games/altro-gioco
   [ -z "$(dpkg-query -W -f='${db:Status-Status}' tarvimonda 2>/dev/null)" ] \
     || [ "$(dpkg-query -W -f='${db:Status-Status}' tarvimonda)" = not-installed ] || fail "apt purge left the package's state"
   run_block 9
