@@ -55,6 +55,12 @@ QString folderReason(const Outcome &outcome, const RecordContext &context)
     case Cause::NotAFolder: return QStringLiteral("non è una cartella");
     case Cause::FolderDenied: return QStringLiteral("non si può scrivere (%1)").arg(detail);
     case Cause::NotInGroup:
+        // The class folder asked for by its path: the installed game opens
+        // it by itself, with a group no pupil may join.
+        if (outcome.group == QLatin1String(kKeeperGroup))
+            return QStringLiteral("la cartella è quella del record di classe, che solo il gioco installato apre: "
+                                  "l'insegnante toglie «--record-folder» o «Folder=» dalla configurazione di "
+                                  "questo account, e il gioco la userà da sé");
         return QStringLiteral("l'account «%1» non fa parte del gruppo «%2» della cartella: l'insegnante può "
                               "aggiungerlo con «usermod -aG %2 %1», poi l'alunno deve uscire dalla sessione e rientrare")
             .arg(context.account, outcome.group);

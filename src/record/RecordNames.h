@@ -30,3 +30,6 @@ inline constexpr int kRecordLockWaitMs = 60'000;
 // name another folder for the machine.
 inline constexpr auto kMachineRecordFolder = "/var/games/tarvimonda";
 inline constexpr auto kMachineConfigurationFile = "/etc/xdg/tarvimonda/tarvimonda.conf";
+// The installed keeper's own group. No pupil is ever to join it: that
+// would open the class folder to the pupil by hand.
+inline constexpr auto kKeeperGroup = "games";

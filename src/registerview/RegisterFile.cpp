@@ -2,6 +2,7 @@
 
 #include "app/SystemErrors.h"
 #include "record/Fd.h"
+#include "record/RecordNames.h"
 #include "record/RecordOutcome.h"
 
 #include <QDir>
@@ -101,6 +102,13 @@ QString forbiddenRegisterMessage(const QString &path)
     if (group.isEmpty())
         return QStringLiteral("Non hai il permesso di leggere il registro %1: chiedi all'amministratore "
                               "di darti il permesso di lettura.")
+            .arg(QDir::toNativeSeparators(path));
+    // The keeper's own group is given to teachers alone, by the way the
+    // teachers' manual shows: never advised to whoever runs this.
+    if (group == QLatin1String(kKeeperGroup))
+        return QStringLiteral("Non hai il permesso di leggere il registro %1: è nella cartella della classe, che "
+                              "leggono solo gli insegnanti. Chiedi all'amministratore, come spiega il manuale per "
+                              "gli insegnanti.")
             .arg(QDir::toNativeSeparators(path));
     return QStringLiteral("Non hai il permesso di leggere il registro %1. Per leggerlo il tuo account deve far "
                           "parte del gruppo «%2»: l'amministratore lo aggiunge con «usermod -aG %2 %3». "

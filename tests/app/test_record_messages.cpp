@@ -90,6 +90,17 @@ private Q_SLOTS:
                      .arg(reason));
     }
 
+    // Joining the keeper's group would open the class folder to a pupil
+    // by hand: the way out is the game's own setting instead.
+    void theKeepersGroupIsNeverAdvised()
+    {
+        Outcome outcome = Outcome::failed(Cause::NotInGroup, "/var/games/tarvimonda", EACCES);
+        outcome.group = QStringLiteral("games");
+        const QString said = startProblem(outcome, kContext).value_or(QString());
+        QVERIFY2(!said.contains(QStringLiteral("usermod")) && said.contains(QStringLiteral("--record-folder")),
+                 qPrintable(said));
+    }
+
     void startReadsPastALockHeldForGood()
     {
         Outcome start = held(Outcome(), 4242);
