@@ -393,13 +393,29 @@ private Q_SLOTS:
 
     // Run as root on a chosen class folder (an empty mount point, say): files
     // root made there would shut the pupils out, so none is made, and why is
-    // said at the start and at the end; the game plays on.
+    // said at the start and at the end; the game plays on. Root's own
+    // per-user folder keeps its record as anyone's does.
+    void anAdministratorKeepsNoRecordInAChosenFolder_data()
+    {
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("a chosen folder") << true;
+        QTest::newRow("its own folder") << false;
+    }
     void anAdministratorKeepsNoRecordInAChosenFolder()
     {
-        GameFixture game(std::make_shared<MixingRandomSource>(7), [](ClassroomSettings &settings) {
-            settings.recordFolderChosen = true;
+        QFETCH(bool, chosen);
+        GameFixture game(std::make_shared<MixingRandomSource>(7), [chosen](ClassroomSettings &settings) {
+            settings.recordFolderChosen = chosen;
             settings.asAdministrator = true;
         });
+        if (!chosen) {
+            game.start();
+            game.showScore(8);
+            game.answerer->press("OK");
+            game.window->cmdExit_Click();
+            QCOMPARE(game.readFile(QStringLiteral("esprle.txt")), QByteArray("8\r\n"));
+            return;
+        }
         game.answerer->type("Luca").press("OK").press("OK");
         game.window->showTavola();
         const QString why = QStringLiteral("il gioco è stato avviato come amministratore (root)");

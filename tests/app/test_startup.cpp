@@ -91,6 +91,8 @@ private Q_SLOTS:
         for (const char *word : {"si", "yes", "on", "forse"})
             add(word, QByteArray("[Register]\nEnabled=").append(word).constData(),
                 QStringLiteral(", riga 2: Enabled=%1 non si capisce: si scrive true o false (oppure sì o no, vero o falso, 1 o 0)").arg(QLatin1StringView(word)) + stillOn);
+        // Both comment marks the configuration's documentation names.
+        add("comments", "; nota\n# nota\n[Register]\n; Enabled=false\n", {}, true);
         for (const char *word : {"false", "No", "FALSO", "0"})
             add(word, QByteArray("[Register]\nEnabled=").append(word).constData(), {}, false);
         for (const char *word : {"TRUE", "S\xc3\x8c", "Vero", "1"})

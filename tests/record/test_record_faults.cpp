@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -428,6 +429,22 @@ private Q_SLOTS:
         QCOMPARE(child.outcome.record.file, file.isEmpty() ? QFile::encodeName(m_dir.chopped(1)) : file);
         verifyOldRecordKept();
         QCOMPARE(entriesOf(m_dir), kRecordFiles);
+    }
+
+    // A disk mounted read-only is a folder that cannot be written, not one
+    // that cannot be reached.
+    void aReadOnlyDiskIsToldAsOne()
+    {
+        QTemporaryDir mountPoint;
+        const QByteArray point = QFile::encodeName(mountPoint.path());
+        if (::geteuid() != 0 || QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                     QStringLiteral("-o"), QStringLiteral("ro,size=64k"),
+                                                     QStringLiteral("tmpfs"), mountPoint.path()}) != 0)
+            QSKIP("needs root and the right to mount a read-only file system");
+        const record::GameEndOutcome outcome = endIn(mountPoint.path(), QStringLiteral("12"), QStringLiteral("Luca"), 500);
+        QProcess::execute(QStringLiteral("umount"), {mountPoint.path()});
+        QCOMPARE(outcome.record.cause, Cause::FolderDenied);
+        QCOMPARE(outcome.record.error, EROFS);
     }
 
     // --- a full disk ---
