@@ -3,6 +3,7 @@
 // with no display, and surviving how it was started.
 #include "app/ClassroomSettings.h"
 #include "app/CommandLine.h"
+#include "record/RecordNames.h"
 #include "settings/Configuration.h"
 #include "app/Translations.h"
 #include "app/Version.h"
@@ -14,6 +15,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -367,6 +369,30 @@ private Q_SLOTS:
         QEvent rightClick(QEvent::ContextMenu);
         QCoreApplication::sendEvent(&box, &rightClick);
         QCOMPARE(QCoreApplication::translate("QLineEdit", "Select All"), QStringLiteral("Seleziona tutto"));
+    }
+
+    // The installed keeper holds group games through its set-group-id bit:
+    // that bit, and no other, makes the game keep the machine's one record.
+    void anInstalledKeeperServesTheMachinesRecord_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("machine");
+        QTest::newRow("set-group-id") << 02755 << true;
+        QTest::newRow("set-user-id") << 04755 << false;
+        QTest::newRow("plain") << 0755 << false;
+    }
+    void anInstalledKeeperServesTheMachinesRecord()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, machine);
+        QTemporaryDir installed;
+        ClassroomSettings settings;
+        settings.keeperProgram = installed.filePath(QStringLiteral("tarvimonda-keeper"));
+        writeText(settings.keeperProgram, "#!/bin/sh\n");
+        QCOMPARE(::chmod(QFile::encodeName(settings.keeperProgram).constData(), mode_t(mode)), 0);
+        const RecordFolderChoice choice = recordFolderOf(settings);
+        QCOMPARE(choice.classFolder, machine);
+        QCOMPARE(choice.path == QByteArray(kMachineRecordFolder), machine);
     }
 
     void defaultFolderFollowsXdgDataHome_data()

@@ -85,6 +85,9 @@ private Q_SLOTS:
         QTest::newRow("name too long") << field(end, "name", QByteArray(kMaxNameBytes + 1, 'a')) << QByteArray("name");
         QTest::newRow("name at its longest") << field(field(end, "name", QByteArray(kMaxNameBytes, 'a')), "x", "")
                                              << QByteArray();
+        // Measured as the name's own bytes, not as the request spells them.
+        QTest::newRow("700 accented letters") << keeper::encodeRequest(endRequest(QStringLiteral("/srv/classe"), 12, QString(700, QChar(0xE8))))
+                                              << QByteArray();
         QTest::newRow("a negative counter") << field(end, "wrong", "-1") << QByteArray("wrong");
         QTest::newRow("past 32767") << field(field(end, "score", "32768"), "right", "32768") << QByteArray("score");
         QTest::newRow("a sign") << field(end, "score", "+12") << QByteArray("score");
@@ -331,7 +334,13 @@ private Q_SLOTS:
             QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 02770), 0);
         }
         QCOMPARE(::chmod(QFile::encodeName(m_folder->temporary.path()).constData(), 0755), 0);
-        const auto asPupil = [&](const QString &folder) {
+        // The pupil's own folder, which it may write without any group.
+        const QString own = m_dir + QStringLiteral("propria");
+        QVERIFY(QDir().mkpath(own));
+        QCOMPARE(::chown(QFile::encodeName(own).constData(), kPupil, kPupil), 0);
+        // gids: the keeper's group ids (real, effective, saved, file system)
+        // as it waits for "go", about to write.
+        const auto asPupil = [&](const QString &folder, QList<QByteArray> *gids = nullptr) {
             QProcess keeper;
             keeper.setChildProcessModifier([] {
                 const gid_t own = kPupil;
@@ -339,12 +348,29 @@ private Q_SLOTS:
                     ::_exit(100);
             });
             keeper.start(keeperCopy, {});
-            keeper.write(keeper::encodeRequest(endRequest(folder, 9, QStringLiteral("Bea"), true)) + "go\n");
+            keeper.write(keeper::encodeRequest(endRequest(folder, 9, QStringLiteral("Bea"), true)));
+            if (gids) {
+                QByteArray said;
+                while (!said.contains("ready\n") && keeper.waitForReadyRead(10'000))
+                    said += keeper.readAllStandardOutput();
+                QFile status(QStringLiteral("/proc/%1/status").arg(keeper.processId()));
+                if (status.open(QIODevice::ReadOnly))
+                    for (const QByteArray &line : status.readAll().split('\n'))
+                        if (line.startsWith("Gid:"))
+                            *gids = line.mid(4).simplified().split(' ');
+            }
+            keeper.write("go\n");
             keeper.closeWriteChannel();
             return outcomeOf(keeper).value_or(record::GameEndOutcome());
         };
-        const record::GameEndOutcome atMachine = asPupil(machine);
+        QList<QByteArray> atMachineGids, atOwnGids;
+        const record::GameEndOutcome atMachine = asPupil(machine, &atMachineGids);
         const record::GameEndOutcome atOther = asPupil(other);
+        QCOMPARE(asPupil(own, &atOwnGids).record.happened, Happened::Saved);
+        const QByteArray pupil = QByteArray::number(kPupil), games = QByteArray::number(gamesGroup());
+        QCOMPARE(atMachineGids, (QList<QByteArray>{pupil, games, games, games}));
+        // Nothing of games is kept aside to be taken back later.
+        QCOMPARE(atOwnGids, (QList<QByteArray>{pupil, pupil, pupil, pupil}));
         QCOMPARE(atMachine.record.happened, Happened::Saved);
         QCOMPARE(atMachine.registerLine.happened, Happened::Added);
         QCOMPARE(bytesOf(machine + QStringLiteral("/nesprle.txt")), QByteArray("Bea\r\n"));
