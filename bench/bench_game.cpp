@@ -10,7 +10,6 @@
 // another machine still compare: the gradient fill alone, and a click on a
 // plain push button with an empty handler.
 #include "BenchHarness.h"
-#include "app/KeeperProcesses.h"
 #include "app/RecordKeeping.h"
 
 #include <QThread>
@@ -123,17 +122,11 @@ void BM_LoadWindow(benchmark::State &state)
     BenchGame game;
     // "Nuovo" answered Yes: unload, load with the prompts answered at once,
     // show, first exercise. Between two loads, as between two games, the
-    // start's keeper answers and the next one is started ahead and done
-    // with its own start (untimed).
-    const QString keeper = game.settings().keeperProgram;
+    // start's keeper answers (untimed).
     timeSteps(
         state,
         [&] {
             untimed(state, [&] {
-                QElapsedTimer waited;
-                waited.start();
-                while (!keeperprocess::waitingAhead(keeper) && waited.elapsed() < 5000)
-                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
                 QThread::msleep(20);
                 game.settle();
             });

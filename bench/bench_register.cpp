@@ -38,8 +38,8 @@ const QString &bigRegister()
             if (random.bounded(20) == 0)
                 name = name.toUpper();
             const int right = random.bounded(15), wrong = random.bounded(6);
-            bytes += registerLine({start.addSecs(qint64(i) * 300), name, QString::number(right), QString::number(wrong),
-                                   QString::number(right + wrong), random.bounded(500) == 0});
+            bytes += registerLine({start.addSecs(qint64(i) * 300), name, right, wrong, right + wrong,
+                                   random.bounded(500) == 0, QStringLiteral("alunno%1").arg(pupil)});
         }
         const QString file = dir.filePath(QStringLiteral("registro.csv"));
         QFile out(file);

@@ -37,8 +37,8 @@ int main(int argc, char *argv[])
         const int right = qMax(0, skill + random.bounded(-2, 4));
         const int wrong = random.bounded(0, 5);
         const QDateTime when = now.addSecs(-qint64(games - i) * 21 * 86'400 / games);
-        RegisterEntry entry{when, name, QString::number(right), QString::number(wrong), QString::number(right + wrong),
-                            right > record};
+        RegisterEntry entry{when, name, right, wrong, right + wrong, right > record,
+                            QStringLiteral("alunno%1").arg(names.indexOf(name) % 6 + 1)};
         record = qMax(record, right);
         if (appendToRegister(folder, entry).happened != record::Happened::Added) {
             std::fputs("il registro non si può scrivere\n", stderr);

@@ -18,7 +18,7 @@ bool sameRequest(const keeper::Request &a, const keeper::Request &b)
 {
     return a.step == b.step && a.folder == b.folder && a.perUser == b.perUser && a.lockWaitMs == b.lockWaitMs
            && a.save == b.save && a.registerOn == b.registerOn && a.name == b.name && a.score == b.score
-           && a.right == b.right && a.wrong == b.wrong && a.total == b.total;
+           && a.machineFolder == b.machineFolder && a.wrong == b.wrong && a.total == b.total;
 }
 
 } // namespace
@@ -33,16 +33,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     // What is taken keeps every bound the keeper relies on.
     const keeper::Request &request = *parsed.request;
-    if (!request.folder.startsWith('/') || request.folder.size() > keeper::kMaxFolderBytes || request.folder.contains('\0'))
+    if (request.machineFolder ? !request.folder.isEmpty()
+                              : !request.folder.startsWith('/') || request.folder.size() > keeper::kMaxFolderBytes
+                                    || request.folder.contains('\0'))
         fail("a folder out of bounds taken", bytes);
     if (request.lockWaitMs < 0 || request.lockWaitMs > kRecordLockWaitMs)
         fail("a wait out of bounds taken", bytes);
     if (request.name.toUtf8().size() > kMaxNameBytes)
         fail("a name too long taken", bytes);
-    for (const int counter : {request.score, request.right, request.wrong, request.total})
-        if (counter < 0 || counter > keeper::kMaxCounter)
+    for (const QChar c : request.name)
+        if (c.category() == QChar::Other_Control)
+            fail("a control character taken in a name", bytes);
+    for (const int counter : {request.score, request.wrong, request.total})
+        if (counter < 0 || counter > keeper::kMaxAnswers)
             fail("a counter out of bounds taken", bytes);
-    if (request.right + request.wrong != request.total || request.score != request.right)
+    if (request.score + request.wrong != request.total)
         fail("counters that do not add up taken", bytes);
     // Said again, it reads the same.
     const keeper::ParsedRequest again = keeper::parseRequest(keeper::encodeRequest(request));

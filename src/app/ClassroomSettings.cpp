@@ -29,9 +29,14 @@ ClassroomSettings classroomSettings(const CommandLine &line, const Configuration
     settings.registerEnabled = configuration.registerEnabled;
     settings.recordFolder = line.recordFolder;
     settings.recordFolderSource = QStringLiteral("nell'opzione --record-folder");
+    settings.recordFolderPersonal = !settings.recordFolder.isEmpty();
     if (settings.recordFolder.isEmpty()) {
         settings.recordFolder = configuration.recordFolder.value_or(QByteArray());
         settings.recordFolderSource = QStringLiteral("in %1").arg(configuration.recordFolderFrom);
+        const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/'
+                            + QLatin1StringView(kConfigurationFile);
+        settings.recordFolderPersonal = configuration.recordFolder.has_value()
+                                        && configuration.recordFolderFrom.startsWith(own + QStringLiteral(", "));
     }
     settings.recordFolderChosen = !settings.recordFolder.isEmpty();
     settings.asAdministrator = ::geteuid() == 0;
@@ -69,14 +74,15 @@ QString registerProgram()
 
 RecordFolderChoice recordFolderOf(const ClassroomSettings &settings)
 {
-    if (!settings.recordFolder.isEmpty())
-        return {settings.recordFolder, settings.recordFolderChosen};
-    // An installed keeper holds the machine's class folder's group: the game
-    // then keeps one record for the whole machine, as it always did.
+    // An installed keeper holds the machine's class folder's group: unless
+    // this account chose a folder of its own, the game keeps one record for
+    // the whole machine, in the folder the machine's configuration names.
     struct stat info {};
     const bool privileged = ::stat(QFile::encodeName(keeperProgramOf(settings)).constData(), &info) == 0
                             && (info.st_mode & S_ISGID) != 0;
-    if (privileged)
-        return {kMachineRecordFolder, true};
+    if (privileged && !settings.recordFolderPersonal)
+        return {settings.recordFolder.isEmpty() ? QByteArray(kMachineRecordFolder) : settings.recordFolder, true, true};
+    if (!settings.recordFolder.isEmpty())
+        return {settings.recordFolder, settings.recordFolderChosen};
     return {QFile::encodeName(QDir::cleanPath(defaultRecordFolder())), false};
 }

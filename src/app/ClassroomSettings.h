@@ -18,6 +18,9 @@ struct ClassroomSettings
     // Where the teacher chose it, to be named when it cannot be used:
     // "nell'opzione --record-folder", "in FILE, riga N".
     QString recordFolderSource;
+    // Chosen for this account alone: on its command line or in its own
+    // configuration file. Any other folder setting is the machine's.
+    bool recordFolderPersonal = false;
     // A line in registro.csv for every game that ends through its end.
     bool registerEnabled = false;
     // How long a step over the record folder waits for other games; a
@@ -52,6 +55,9 @@ struct RecordFolderChoice
 {
     QByteArray path; // absolute, the bytes as the system holds them
     bool classFolder = false;
+    // The machine's class folder, which the installed keeper finds and
+    // serves itself: path is only what the window shows of it.
+    bool machine = false;
 };
 RecordFolderChoice recordFolderOf(const ClassroomSettings &settings);
 

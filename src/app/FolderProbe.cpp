@@ -18,8 +18,11 @@ FolderAccess probeRecordFolder(const ClassroomSettings &settings)
     const RecordContext context = recordContextFor(settings);
     keeper::Request request;
     request.step = keeper::Request::Step::Check;
-    request.folder = folder.path;
-    request.perUser = !folder.classFolder;
+    request.machineFolder = folder.machine;
+    if (!folder.machine) {
+        request.folder = folder.path;
+        request.perUser = !folder.classFolder;
+    }
     request.lockWaitMs = 0;
     QProcess keeperRun;
     keeperRun.setStandardErrorFile(QProcess::nullDevice());
@@ -28,21 +31,23 @@ FolderAccess probeRecordFolder(const ClassroomSettings &settings)
     keeperRun.closeWriteChannel();
     if (!keeperRun.waitForStarted(10'000)) {
         const int error = ::access(QFile::encodeName(context.keeper).constData(), X_OK) == 0 ? EIO : errno;
-        return {false, checkProblem(record::Outcome::failed(Cause::KeeperMissing, {}, error), context)};
+        return {false, checkProblem(record::Outcome::failed(Cause::KeeperMissing, {}, error), context), {}};
     }
     if (!keeperRun.waitForFinished(context.limitSeconds * 1000)) {
         keeperRun.kill();
         keeperRun.waitForFinished(1000);
-        return {false, checkProblem(record::Outcome::failed(Cause::NoAnswer, folder.path), context)};
+        return {false, checkProblem(record::Outcome::failed(Cause::NoAnswer, folder.path), context), {}};
     }
     const auto reply = keeper::parseReply(keeperRun.readAllStandardOutput());
     if (!reply)
-        return {false, checkProblem(record::Outcome::failed(Cause::KeeperFailed), context)};
+        return {false, checkProblem(record::Outcome::failed(Cause::KeeperFailed), context), {}};
     const record::Outcome &check = reply->record;
     if (check.happened == Happened::Read)
-        return {true, check.cause == Cause::None ? QString() : checkProblem(check, context)};
+        return {true, check.cause == Cause::None ? QString() : checkProblem(check, context),
+                reply->registerLine.happened == Happened::Failed ? registerProblem(reply->registerLine, context)
+                                                                  : QString()};
     // The per-user folder is made at the first game, with its parents.
     if (check.cause == Cause::FolderMissing && !folder.classFolder && check.error == ENOENT)
-        return {true, QStringLiteral("la cartella non c'è ancora: la prima partita la crea")};
-    return {false, checkProblem(check, context)};
+        return {true, QStringLiteral("la cartella non c'è ancora: la prima partita la crea"), {}};
+    return {false, checkProblem(check, context), {}};
 }

@@ -12,5 +12,6 @@ struct FolderAccess
 {
     bool canKeep = false;
     QString why; // in Italian: the cause when it cannot; a note or nothing when it can
+    QString registerWhy; // why the register can take no line there; nothing when it can
 };
 FolderAccess probeRecordFolder(const ClassroomSettings &settings);

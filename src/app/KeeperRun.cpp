@@ -47,8 +47,7 @@ protected:
 KeeperRun::KeeperRun(const QString &program, const QByteArray &request, int limitMs)
     : m_limitMs(limitMs)
 {
-    const keeperprocess::Taken taken = keeperprocess::take(program);
-    m_process = taken.process;
+    m_process = keeperprocess::newProcess();
     connect(m_process, &QProcess::readyReadStandardOutput, this, &KeeperRun::readOutput);
     connect(m_process, &QProcess::finished, this, [this] {
         readOutput();
@@ -63,8 +62,7 @@ KeeperRun::KeeperRun(const QString &program, const QByteArray &request, int limi
     m_limit.setSingleShot(true);
     connect(&m_limit, &QTimer::timeout, this, &KeeperRun::onLimit);
     m_limit.start(limitMs);
-    if (!taken.started)
-        m_process->start(program, {});
+    m_process->start(program, {});
     m_process->write(request);
 }
 
@@ -104,9 +102,11 @@ void KeeperRun::onLimit()
         end(Ended::GaveUp);
         return;
     }
-    const int grace = std::min(m_limitMs, kWriteGraceMs);
-    if (m_writingFor.elapsed() < grace) {
-        m_limit.start(int(grace - m_writingFor.elapsed()));
+    // Told "go", the keeper waits for the other games' saves (at most the
+    // window's own limit) and then writes: it is given both.
+    const qint64 allowed = qint64(m_limitMs) + std::min(m_limitMs, kWriteGraceMs);
+    if (m_writingFor.elapsed() < allowed) {
+        m_limit.start(int(allowed - m_writingFor.elapsed()));
         return;
     }
     end(Ended::CutShort);

@@ -35,9 +35,10 @@ public:
         int error = 0; // Failed to start: why
     };
 
-    // Hands the request to the keeper started ahead, or starts one now. The
-    // window gives up on it after limitMs; once it writes, it gets at least
-    // kWriteGraceMs more.
+    // Starts a keeper with the request. The window gives up on it after
+    // limitMs unless it has been told "go" by then; once told, it gets
+    // limitMs more for the lock, and as long again (at most kWriteGraceMs)
+    // for the writes.
     KeeperRun(const QString &program, const QByteArray &request, int limitMs);
     // A keeper still running is left behind, never waited for: it writes
     // nothing once given up, and a write under way finishes on its own.

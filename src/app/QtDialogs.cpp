@@ -130,7 +130,11 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title)
     const int result = run(dialog.get());
     if (!dialog || result != QDialog::Accepted)
         return {};
-    return dialog->textValue();
+    // A paste may bring control characters (a tab, a line end): a name
+    // never holds them.
+    QString typed = dialog->textValue();
+    typed.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+    return typed;
 }
 
 void QtDialogs::messageBox(const QString &text, const QString &title, Icon icon)

@@ -1,6 +1,5 @@
 #include "app/RecordKeeping.h"
 
-#include "app/KeeperProcesses.h"
 #include "app/KeeperRun.h"
 #include "keeper/KeeperProtocol.h"
 #include "play/Numbers.h"
@@ -17,6 +16,7 @@ RecordKeeping::RecordKeeping(ClassroomSettings settings)
     m_settings.keeperProgram = keeperProgramOf(m_settings);
     const RecordFolderChoice folder = recordFolderOf(m_settings);
     m_folder = folder.path;
+    m_machineFolder = folder.machine;
     m_perUser = !folder.classFolder;
     // An administrator's files in a class folder (an empty mount point, say)
     // would shut the pupils out: such a game keeps no record there.
@@ -25,6 +25,20 @@ RecordKeeping::RecordKeeping(ClassroomSettings settings)
 }
 
 RecordKeeping::~RecordKeeping() = default;
+
+keeper::Request RecordKeeping::requestFor(keeper::Request::Step step) const
+{
+    keeper::Request request;
+    request.step = step;
+    // The machine's folder is asked for by name: the keeper knows where it is.
+    request.machineFolder = m_machineFolder;
+    if (!m_machineFolder) {
+        request.folder = m_folder;
+        request.perUser = m_perUser;
+    }
+    request.lockWaitMs = m_settings.recordWaitMs;
+    return request;
+}
 
 std::unique_ptr<KeeperRun> RecordKeeping::run(const QByteArray &request) const
 {
@@ -37,11 +51,7 @@ void RecordKeeping::beginStart()
     dropStart();
     if (m_refused)
         return;
-    keeper::Request request;
-    request.step = keeper::Request::Step::Start;
-    request.folder = m_folder;
-    request.perUser = m_perUser;
-    request.lockWaitMs = m_settings.recordWaitMs;
+    keeper::Request request = requestFor(keeper::Request::Step::Start);
     m_start = run(keeper::encodeRequest(request));
 }
 
@@ -65,8 +75,6 @@ record::Outcome RecordKeeping::finishStart(QWidget *owner)
         beginStart();
     const record::GameEndOutcome outcome = outcomeOf(*m_start, RecordStep::Start, owner);
     m_start.reset();
-    // The end of the game will want one.
-    keeperprocess::startAheadSoon(m_settings.keeperProgram);
     return outcome.record;
 }
 
@@ -78,11 +86,7 @@ void RecordKeeping::dropStart()
 
 record::GameEndOutcome RecordKeeping::finishGame(const Captions &captions, QWidget *owner)
 {
-    keeper::Request request;
-    request.step = keeper::Request::Step::End;
-    request.folder = m_folder;
-    request.perUser = m_perUser;
-    request.lockWaitMs = m_settings.recordWaitMs;
+    keeper::Request request = requestFor(keeper::Request::Step::End);
     request.save = leadingNumber(captions.score) > leadingNumber(captions.best);
     request.registerOn = m_settings.registerEnabled;
     // A game that beat nothing, with no register, ends without a look at
@@ -94,14 +98,12 @@ record::GameEndOutcome RecordKeeping::finishGame(const Captions &captions, QWidg
         return {request.save ? refused : Outcome(), request.registerOn ? refused : Outcome()};
     }
     request.name = captions.name;
-    request.score = request.right = toInt16(leadingNumber(captions.score));
+    request.score = toInt16(leadingNumber(captions.score));
     request.wrong = toInt16(leadingNumber(captions.wrong));
     request.total = toInt16(leadingNumber(captions.total));
     m_end = run(keeper::encodeRequest(request));
     record::GameEndOutcome outcome = outcomeOf(*m_end, request.save ? RecordStep::Save : RecordStep::Register, owner);
     m_end.reset();
-    // A new game may follow at once.
-    keeperprocess::startAheadSoon(m_settings.keeperProgram);
     if (!request.save)
         outcome.record = {};
     if (!request.registerOn)

@@ -2,6 +2,7 @@
 
 #include "app/ClassroomSettings.h"
 #include "app/RecordMessages.h"
+#include "keeper/KeeperProtocol.h"
 #include "record/RecordOutcome.h"
 
 #include <QByteArray>
@@ -64,9 +65,11 @@ public:
 private:
     std::unique_ptr<KeeperRun> run(const QByteArray &request) const;
     record::GameEndOutcome outcomeOf(KeeperRun &run, RecordStep step, QWidget *owner) const;
+    keeper::Request requestFor(keeper::Request::Step step) const;
 
     ClassroomSettings m_settings;
     QByteArray m_folder;
+    bool m_machineFolder = false;
     bool m_perUser = true;
     bool m_refused = false; // root in a class folder
     RecordContext m_context;

@@ -163,9 +163,22 @@ QString registerMessage(const Outcome &outcome, const RecordContext &context)
         return QStringLiteral("La partita è stata aggiunta al registro %1, ma il disco non ha confermato la "
                               "scrittura (%2).")
             .arg(file, errorReason(outcome.error));
-    QString why = outcome.cause == Cause::FolderInPlace ? QStringLiteral("al suo posto c'è una cartella")
-                  : outcome.cause == Cause::WriteFailed ? errorReason(outcome.error)
-                                                        : stepReason(outcome, context);
+    QString why;
+    switch (outcome.cause) {
+    case Cause::FolderInPlace: why = QStringLiteral("al suo posto c'è una cartella"); break;
+    case Cause::WriteFailed: why = errorReason(outcome.error); break;
+    case Cause::RegisterOff:
+        why = QStringLiteral("in questo computer il registro è spento (lo accende l'insegnante nella configurazione "
+                             "del computer)");
+        break;
+    case Cause::RegisterFull:
+        why = outcome.error == ENOSPC
+                  ? QStringLiteral("il disco è quasi pieno, e lo spazio che resta serve al record")
+                  : QStringLiteral("il registro ha raggiunto la sua dimensione massima (MaxMB nella configurazione): "
+                                   "l'insegnante può archiviarlo e cominciarne uno nuovo");
+        break;
+    default: why = stepReason(outcome, context); break;
+    }
     return QStringLiteral("Non è stato possibile aggiungere questa partita al registro %1: %2.").arg(file, why);
 }
 
@@ -202,6 +215,11 @@ RecordContext recordContextFor(const ClassroomSettings &settings)
 }
 
 QString checkProblem(const Outcome &check, const RecordContext &context) { return stepReason(check, context); }
+
+QString registerProblem(const Outcome &outcome, const RecordContext &context)
+{
+    return registerMessage(outcome, context);
+}
 
 std::optional<QString> startProblem(const Outcome &start, const RecordContext &context)
 {

@@ -42,6 +42,9 @@ QString waitNotice(RecordStep step, bool classFolder);
 // way of the next save; nothing when all is well.
 std::optional<QString> startProblem(const record::Outcome &start, const RecordContext &context);
 
+// Why the register can take no more lines, for the teacher's check.
+QString registerProblem(const record::Outcome &outcome, const RecordContext &context);
+
 // Why the teacher's check found that no record can be kept, the folder
 // named where it helps.
 QString checkProblem(const record::Outcome &check, const RecordContext &context);

@@ -62,6 +62,8 @@ CheckReport teacherCheck(const CommandLine &line, const Configuration &configura
     const QString registerFile = readablePath(folder + '/' + kRegisterFileName);
     if (settings.registerEnabled)
         text += QStringLiteral("\nRegistro: acceso (%1), nel file %2\n").arg(configuration.registerEnabledFrom, registerFile);
+    if (!access.registerWhy.isEmpty())
+        text += QStringLiteral("  NON può ricevere altre partite: %1\n").arg(access.registerWhy);
     else
         text += QStringLiteral("\nRegistro: spento (%1)\n")
                     .arg(configuration.registerEnabledFrom.isEmpty() ? QStringLiteral("nessun file lo accende")

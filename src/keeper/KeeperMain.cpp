@@ -1,15 +1,21 @@
-// The record keeper: the one program that touches a record folder. The
+// The record keeper: the one program that writes a record folder. The
 // game's window starts it for each step (the start, the end of a game, the
 // teacher's check) and talks to it through its standard input and output.
-// Installed set-group-id "games", it serves the machine's class folder with
-// that group and every other folder with the caller's rights alone.
+// Installed set-user-id and set-group-id "games", it serves the machine's
+// class folder as games alone and every other folder with the caller's
+// rights alone.
 #include "keeper/KeeperProtocol.h"
 #include "keeper/Privilege.h"
 #include "keeper/ProcessHardening.h"
+#include "record/RecordNames.h"
 #include "record/RecordSteps.h"
 #include "record/WriteGate.h"
 
+#include <QElapsedTimer>
+
 #include <cerrno>
+#include <poll.h>
+#include <pwd.h>
 #include <unistd.h>
 
 // A test build serves a machine folder of its own.
@@ -22,14 +28,17 @@
 
 namespace {
 
-// Lines from standard input, at most a request's size in all.
+// Lines from standard input, at most a request's size in all, each within
+// a deadline: a caller that sends nothing is not waited for.
 class LineReader
 {
 public:
-    // A line without its '\n'; nothing at the end of the input, or past
-    // the size a request may have.
-    std::optional<QByteArray> next()
+    // A line without its '\n'; nothing at the end of the input, past the
+    // size a request may have, or once deadlineMs has passed.
+    std::optional<QByteArray> next(int deadlineMs)
     {
+        QElapsedTimer waited;
+        waited.start();
         for (;;) {
             if (const qsizetype end = m_buffer.indexOf('\n'); end >= 0) {
                 QByteArray line = m_buffer.left(end);
@@ -37,6 +46,13 @@ public:
                 return line;
             }
             if (m_read >= keeper::kMaxRequestBytes + 64)
+                return std::nullopt;
+            const qint64 left = deadlineMs - waited.elapsed();
+            struct pollfd input {STDIN_FILENO, POLLIN, 0};
+            const int ready = left > 0 ? ::poll(&input, 1, int(left)) : 0;
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready <= 0)
                 return std::nullopt;
             char chunk[1024];
             const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
@@ -60,8 +76,9 @@ void reply(const record::GameEndOutcome &outcome)
     (void)!::write(STDOUT_FILENO, text.constData(), static_cast<size_t>(text.size()));
 }
 
-// Before the first change to the folder: the window answers "go" while it
-// still waits, and nothing once it has given up.
+// Asked before the folder is first changed or locked: the window answers
+// "go" while it still waits, and nothing once it has given up. Nothing of
+// the class's is held while the answer is awaited.
 class PipeGate final : public WriteGate
 {
 public:
@@ -71,7 +88,7 @@ public:
         const QByteArray ready = keeper::kReady.toByteArray() + '\n';
         if (::write(STDOUT_FILENO, ready.constData(), static_cast<size_t>(ready.size())) != ready.size())
             return false;
-        const auto answer = m_input.next();
+        const auto answer = m_input.next(keeper::kInputDeadlineMs);
         return answer && *answer == keeper::kGo.toByteArray();
     }
 
@@ -79,22 +96,29 @@ private:
     LineReader &m_input;
 };
 
+// The caller's login account, from the kernel's real user id.
+QString accountOf(uid_t user)
+{
+    const passwd *entry = ::getpwuid(user);
+    return entry ? QString::fromUtf8(entry->pw_name) : QString::number(user);
+}
+
 } // namespace
 
 int main()
 {
     hardenProcess();
     const Privilege privilege;
+    const QString account = accountOf(privilege.caller());
 
     LineReader input;
     QByteArray requestText;
-    while (const auto line = input.next()) {
+    while (const auto line = input.next(keeper::kInputDeadlineMs)) {
         requestText += *line + '\n';
         if (*line == keeper::kEnd.toByteArray() || requestText.size() > keeper::kMaxRequestBytes)
             break;
     }
-    // A keeper started ahead that was never needed: its input closes with
-    // the game, and there is nothing to answer.
+    // An input closed (or left silent) before any request: nothing to answer.
     if (requestText.isEmpty())
         return 0;
     const keeper::ParsedRequest parsed = keeper::parseRequest(requestText);
@@ -105,28 +129,33 @@ int main()
     }
     const keeper::Request &request = *parsed.request;
 
-    const QByteArray machine = machineRecordFolder(TARVIMONDA_MACHINE_CONFIGURATION, TARVIMONDA_MACHINE_FOLDER);
-    const bool privileged = isMachineFolder(request.folder, machine);
-    if (!(privileged ? privilege.resume() : privilege.dropForGood())) {
+    // The machine's folder is the machine configuration's to name, and to
+    // say whether it keeps a register; any other folder is the caller's.
+    const Configuration machine = machineConfiguration(TARVIMONDA_MACHINE_CONFIGURATION);
+    if (!(request.machineFolder ? privilege.resume() : privilege.dropForGood())) {
         const auto failed = record::Outcome::failed(record::Cause::KeeperFailed, {}, errno);
         reply({failed, failed});
         return 1;
     }
 
     PipeGate gate(input);
-    RecordSteps steps(privileged ? machine : request.folder,
+    const qint64 registerMaxMB = request.machineFolder ? machine.registerMaxMB : kDefaultRegisterMaxMB;
+    RecordSteps steps(request.machineFolder ? machineRecordFolder(machine, TARVIMONDA_MACHINE_FOLDER) : request.folder,
                       request.perUser ? recordio::RecordFolder::Making::WithParents
                                       : recordio::RecordFolder::Making::LastPartOnly,
-                      gate, request.lockWaitMs);
+                      gate, request.lockWaitMs, registerMaxMB << 20);
     record::GameEndOutcome outcome;
     switch (request.step) {
     case keeper::Request::Step::Start: outcome.record = steps.start(); break;
-    case keeper::Request::Step::Check: outcome.record = steps.check(); break;
-    case keeper::Request::Step::End:
-        outcome = steps.end({QString::number(request.score), request.name, QString::number(request.wrong),
-                             QString::number(request.total), request.save, request.registerOn,
-                             QDateTime::currentDateTime()});
+    case keeper::Request::Step::Check: outcome = steps.check(); break;
+    case keeper::Request::Step::End: {
+        const bool registerRefused = request.registerOn && request.machineFolder && !machine.registerEnabled;
+        outcome = steps.end({request.score, request.name, request.wrong, request.total, request.save,
+                             request.registerOn && !registerRefused, QDateTime::currentDateTime(), account});
+        if (registerRefused)
+            outcome.registerLine = record::Outcome::failed(record::Cause::RegisterOff, kRegisterFileName);
         break;
+    }
     }
     reply(outcome);
     return 0;

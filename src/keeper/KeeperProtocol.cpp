@@ -3,6 +3,7 @@
 #include <QList>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -45,6 +46,8 @@ constexpr std::array kCauses{
     std::pair{Cause::KeeperMissing, "keeper-missing"},
     std::pair{Cause::KeeperFailed, "keeper-failed"},
     std::pair{Cause::RootRefused, "root-refused"},
+    std::pair{Cause::RegisterOff, "register-off"},
+    std::pair{Cause::RegisterFull, "register-full"},
 };
 
 template <typename Table> QByteArray nameOf(const Table &table, decltype(table[0].first) value)
@@ -84,6 +87,13 @@ std::optional<bool> flag(const QByteArray &text)
     if (text == "0")
         return false;
     return std::nullopt;
+}
+
+// C0 (NUL, tab, line ends...), DEL and C1: a name box never sends them,
+// and a line end would make a register line of its own.
+bool hasControlCharacters(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0); });
 }
 
 std::optional<QString> strictUtf8(const QByteArray &bytes)
@@ -168,15 +178,19 @@ QByteArray encodeRequest(const Request &request)
 {
     QByteArray text = kHeader.toByteArray() + '\n';
     text += "step=" + QByteArray(nameOf(kSteps, request.step)) + '\n';
-    text += "folder=" + encoded(request.folder) + '\n';
-    text += QByteArray("make=") + (request.perUser ? "per-user" : "chosen") + '\n';
+    if (request.machineFolder) {
+        text += "folder=" + kMachineFolder.toByteArray() + '\n';
+    } else {
+        text += "folder=" + encoded(request.folder) + '\n';
+        text += QByteArray("make=") + (request.perUser ? "per-user" : "chosen") + '\n';
+    }
     text += "wait=" + QByteArray::number(request.lockWaitMs) + '\n';
     if (request.step == Request::Step::End) {
         text += QByteArray("save=") + (request.save ? "1" : "0") + '\n';
         text += QByteArray("register=") + (request.registerOn ? "1" : "0") + '\n';
         text += "name=" + encoded(request.name.toUtf8()) + '\n';
-        for (const auto &[key, value] : {std::pair{"score", request.score}, {"right", request.right},
-                                         {"wrong", request.wrong}, {"total", request.total}})
+        for (const auto &[key, value] :
+             {std::pair{"score", request.score}, {"wrong", request.wrong}, {"total", request.total}})
             text += QByteArray(key) + '=' + QByteArray::number(value) + '\n';
     }
     return text + kEnd.toByteArray() + '\n';
@@ -205,19 +219,23 @@ ParsedRequest parseRequest(const QByteArray &bytes)
     if (!step)
         return refuse("step");
     request.step = *step;
-    const qsizetype expected = request.step == Request::Step::End ? 11 : 4;
+    // How the machine's folder is made is the keeper's to decide.
+    request.machineFolder = value("folder") == kMachineFolder;
+    const qsizetype expected = (request.step == Request::Step::End ? 9 : 3) + (request.machineFolder ? 0 : 1);
     if (fields->size() != expected)
         return refuse("fields");
 
-    const auto folder = value("folder");
-    request.folder = QByteArray::fromPercentEncoding(folder.value_or(QByteArray()));
-    if (!folder || !request.folder.startsWith('/') || request.folder.size() > kMaxFolderBytes
-        || request.folder.contains('\0'))
-        return refuse("folder");
-    const QByteArray make = value("make").value_or(QByteArray());
-    if (make != "chosen" && make != "per-user")
-        return refuse("make");
-    request.perUser = make == "per-user";
+    if (!request.machineFolder) {
+        const auto folder = value("folder");
+        request.folder = QByteArray::fromPercentEncoding(folder.value_or(QByteArray()));
+        if (!folder || !request.folder.startsWith('/') || request.folder.size() > kMaxFolderBytes
+            || request.folder.contains('\0'))
+            return refuse("folder");
+        const QByteArray make = value("make").value_or(QByteArray());
+        if (make != "chosen" && make != "per-user")
+            return refuse("make");
+        request.perUser = make == "per-user";
+    }
     const auto wait = number(value("wait").value_or(QByteArray()), kRecordLockWaitMs);
     if (!wait)
         return refuse("wait");
@@ -233,20 +251,18 @@ ParsedRequest parseRequest(const QByteArray &bytes)
     request.registerOn = *registerOn;
     const QByteArray name = QByteArray::fromPercentEncoding(value("name").value_or(QByteArray()));
     const auto text = strictUtf8(name);
-    if (!value("name") || name.size() > kMaxNameBytes || !text)
+    if (!value("name") || name.size() > kMaxNameBytes || !text || hasControlCharacters(*text))
         return refuse("name");
     request.name = *text;
-    for (const auto &[key, target] : {std::pair{"score", &request.score}, {"right", &request.right},
-                                      {"wrong", &request.wrong}, {"total", &request.total}}) {
-        const auto counter = number(value(key).value_or(QByteArray()), kMaxCounter);
+    for (const auto &[key, target] :
+         {std::pair{"score", &request.score}, {"wrong", &request.wrong}, {"total", &request.total}}) {
+        const auto counter = number(value(key).value_or(QByteArray()), kMaxAnswers);
         if (!counter)
             return refuse(key);
         *target = *counter;
     }
-    if (request.right + request.wrong != request.total)
+    if (request.score + request.wrong != request.total)
         return refuse("total");
-    if (request.score != request.right)
-        return refuse("score");
     return {request, {}};
 }
 

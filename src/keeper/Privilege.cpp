@@ -1,7 +1,5 @@
 #include "keeper/Privilege.h"
 
-#include "settings/Configuration.h"
-
 #include <QFile>
 
 #include <sys/stat.h>
@@ -30,36 +28,61 @@ bool trusted(const char *path)
     return !folder.isEmpty() && onlyRootMayChange(folder.constData()) && onlyRootMayChange(path);
 }
 
+bool allGroupsAre(gid_t group)
+{
+    gid_t real = 0, effective = 0, saved = 0;
+    return ::getresgid(&real, &effective, &saved) == 0 && real == group && effective == group && saved == group;
+}
+
+bool allUsersAre(uid_t user)
+{
+    uid_t real = 0, effective = 0, saved = 0;
+    return ::getresuid(&real, &effective, &saved) == 0 && real == user && effective == user && saved == user;
+}
+
+// Every id to user and group, the group first: once the user id is the
+// caller's, the privileged group could no longer be given up.
+bool becomeWholly(uid_t user, gid_t group)
+{
+    return ::setresgid(group, group, group) == 0 && ::setresuid(user, user, user) == 0 && allGroupsAre(group)
+           && allUsersAre(user);
+}
+
 } // namespace
 
 Privilege::Privilege()
-    : m_own(::getgid())
-    , m_privileged(::getegid())
+    : m_ownUser(::getuid())
+    , m_privilegedUser(::geteuid())
+    , m_ownGroup(::getgid())
+    , m_privilegedGroup(::getegid())
 {
-    (void)!::setegid(m_own);
+    // The request is read with the caller's rights; a keeper that cannot
+    // put them in effect goes no further.
+    if (::setegid(m_ownGroup) != 0 || ::seteuid(m_ownUser) != 0)
+        ::_exit(125);
 }
 
-bool Privilege::resume() const { return ::setegid(m_privileged) == 0 && ::getegid() == m_privileged; }
+bool Privilege::resume() const
+{
+    // The saved ids still hold the privileged ones: take them back into
+    // effect first, then make them every id.
+    return ::seteuid(m_privilegedUser) == 0 && becomeWholly(m_privilegedUser, m_privilegedGroup);
+}
 
 bool Privilege::dropForGood() const
 {
-    gid_t real = 0;
-    gid_t effective = 0;
-    gid_t saved = 0;
-    return ::setresgid(m_own, m_own, m_own) == 0 && ::getresgid(&real, &effective, &saved) == 0 && real == m_own
-           && effective == m_own && saved == m_own;
+    // Root's effective id is needed to set every id of a set-user-id
+    // program to the caller's own; the caller's own ids stay in effect.
+    return ::seteuid(m_privilegedUser) == 0 && becomeWholly(m_ownUser, m_ownGroup);
 }
 
-QByteArray machineRecordFolder(const char *configurationPath, const char *defaultFolder)
+Configuration machineConfiguration(const char *configurationPath)
 {
-    // Read as the game reads it, so both name the same folder.
-    const Configuration configuration = trusted(configurationPath)
-                                            ? readConfiguration({QFile::decodeName(configurationPath)})
-                                            : Configuration();
-    return withoutTrailingSlashes(configuration.recordFolder.value_or(QByteArray(defaultFolder)));
+    // Read as the game reads it, so both understand the same words.
+    return trusted(configurationPath) ? readConfiguration({QFile::decodeName(configurationPath)}) : Configuration();
 }
 
-bool isMachineFolder(QByteArray requested, QByteArray machine)
+QByteArray machineRecordFolder(const Configuration &machine, const char *defaultFolder)
 {
-    return withoutTrailingSlashes(std::move(requested)) == withoutTrailingSlashes(std::move(machine));
+    return withoutTrailingSlashes(machine.recordFolder.value_or(QByteArray(defaultFolder)));
 }

@@ -60,6 +60,9 @@ enum class Cause : quint8 {
     KeeperMissing, // the keeper could not be started (error)
     KeeperFailed,  // the keeper ended without an answer
     RootRefused,   // an administrator's game never writes in a class folder
+    // The register (file: its name).
+    RegisterOff,  // the machine's configuration keeps no register there
+    RegisterFull, // at its largest (EFBIG), or the disk nearly full (ENOSPC)
 };
 
 // Who holds the lock, as far as this machine can see.

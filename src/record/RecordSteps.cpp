@@ -46,11 +46,12 @@ Outcome unconfirmed(Cause cause, const QByteArray &file, int error)
 } // namespace
 
 RecordSteps::RecordSteps(const QByteArray &folder, recordio::RecordFolder::Making making, WriteGate &gate,
-                         int lockWaitMs)
+                         int lockWaitMs, qint64 registerMaxBytes)
     : m_folder(folder)
     , m_making(making)
     , m_gate(gate)
     , m_lockWaitMs(lockWaitMs)
+    , m_registerMaxBytes(registerMaxBytes)
 {
 }
 
@@ -108,9 +109,9 @@ Outcome RecordSteps::start()
         return *failure;
     // A save cut short is completed first; one that cannot be yet is shown
     // below as the record that stands.
-    if (m_folder.kindOf(kPendingName) != recordio::Kind::Missing) {
+    if (m_folder.kindOf(kPendingName) != recordio::Kind::Missing && mayWrite()) {
         RecordLock lock(m_folder, RecordLock::Mode::Exclusive);
-        if (lock.acquire(m_lockWaitMs) == RecordLock::Result::Held && mayWrite())
+        if (lock.acquire(m_lockWaitMs) == RecordLock::Result::Held)
             (void)finishPendingSave(m_folder);
     }
     // Empty files change no record; a file that cannot be made is left to
@@ -137,21 +138,21 @@ Outcome RecordSteps::start()
     return outcome;
 }
 
-Outcome RecordSteps::check()
+record::GameEndOutcome RecordSteps::check()
 {
     if (auto failure = openFolder(false))
-        return *failure;
+        return {*failure, {}};
     RecordLock lock(m_folder, RecordLock::Mode::Shared);
     const RecordLock::Result locked = lock.acquire(0);
     if (locked == RecordLock::Result::Failed)
-        return lockFailure(lock, locked);
+        return {lockFailure(lock, locked), {}};
     Outcome outcome = readPair();
     if (outcome.cause == Cause::None && locked == RecordLock::Result::Busy) {
         outcome.cause = Cause::LockBusy;
         outcome.file = kRecordLockName;
         outcome.holder = lock.holder();
     }
-    return outcome;
+    return {outcome, registerRoom(m_folder, m_registerMaxBytes)};
 }
 
 record::GameEndOutcome RecordSteps::end(const GameEnd &game)
@@ -163,6 +164,10 @@ record::GameEndOutcome RecordSteps::end(const GameEnd &game)
     // can neither mix one's score with the other's name nor overwrite a
     // better record written a moment before.
     std::optional<Outcome> failure = openFolder(true);
+    // Asked before the lock: nobody waits on this game's window while it
+    // holds the folder.
+    if (!failure && !mayWrite())
+        failure = Outcome::failed(Cause::NoAnswer, m_folder.path());
     RecordLock lock(m_folder, RecordLock::Mode::Exclusive);
     if (!failure) {
         if (const RecordLock::Result locked = lock.acquire(m_lockWaitMs); locked != RecordLock::Result::Held)
@@ -178,9 +183,9 @@ record::GameEndOutcome RecordSteps::end(const GameEnd &game)
         outcome.record = saveIfBetter(game);
     if (game.registerOn) {
         const bool newRecord = outcome.record.happened == Happened::Saved || outcome.record.happened == Happened::Unconfirmed;
-        outcome.registerLine = mayWrite() ? appendToRegister(m_folder, {game.endedAt, game.name, game.score, game.wrong,
-                                                                        game.total, newRecord})
-                                          : Outcome::failed(Cause::NoAnswer, m_folder.path());
+        outcome.registerLine = appendToRegister(
+            m_folder, {game.endedAt, game.name, game.score, game.wrong, game.total, newRecord, game.account},
+            m_registerMaxBytes);
     }
     return outcome;
 }
@@ -188,8 +193,6 @@ record::GameEndOutcome RecordSteps::end(const GameEnd &game)
 Outcome RecordSteps::saveIfBetter(const GameEnd &game)
 {
     if (m_folder.kindOf(kPendingName) != recordio::Kind::Missing) {
-        if (!mayWrite())
-            return Outcome::failed(Cause::NoAnswer, m_folder.path());
         if (auto kept = finishPendingSave(m_folder))
             return *kept;
     }
@@ -200,22 +203,20 @@ Outcome RecordSteps::saveIfBetter(const GameEnd &game)
         onDisk.pair = {};
         return onDisk;
     }
-    if (!(leadingNumber(game.score) > leadingNumber(onDisk.pair.score))) {
+    if (!(game.score > leadingNumber(onDisk.pair.score))) {
         onDisk.happened = Happened::Beaten;
         return onDisk;
     }
-    if (!mayWrite())
-        return Outcome::failed(Cause::NoAnswer, m_folder.path());
     return writePair(game.score, game.name);
 }
 
-Outcome RecordSteps::writePair(const QString &score, const QString &name)
+Outcome RecordSteps::writePair(int score, const QString &name)
 {
     for (const char *file : {kScoreFileName, kNameFileName})
         if (m_folder.kindOf(file) == recordio::Kind::Folder)
             return Outcome::failed(Cause::FolderInPlace, file, EISDIR);
     m_folder.removeLeftoverStaging({kScoreFileName, kNameFileName, kPendingName});
-    const QByteArray scoreLine = recordLine(score);
+    const QByteArray scoreLine = recordLine(QString::number(score));
     const QByteArray nameLine = recordLine(name);
     {
         recordio::Staged pending(m_folder, kPendingName, pendingContent(scoreLine, nameLine));

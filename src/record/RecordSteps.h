@@ -2,6 +2,7 @@
 
 #include "record/RecordFolder.h"
 #include "record/RecordOutcome.h"
+#include "settings/Configuration.h"
 
 #include <QDateTime>
 #include <QString>
@@ -13,13 +14,14 @@ class WriteGate;
 // The end of a game, as the record folder needs it.
 struct GameEnd
 {
-    QString score; // the right answers, as shown
+    int score = 0; // the right answers
     QString name;  // as typed
-    QString wrong; // the other two counters, as shown
-    QString total;
+    int wrong = 0; // the other two counters
+    int total = 0;
     bool beatsShown = false; // the score beat the record shown at start
     bool registerOn = false; // the teacher keeps a register
     QDateTime endedAt;
+    QString account; // the login account that played
 };
 
 // Everything done to a record folder: what a game does at start, what its
@@ -29,9 +31,12 @@ struct GameEnd
 class RecordSteps
 {
 public:
-    // gate is asked before the first change to the folder; lockWaitMs is
-    // how long a step waits for the other games.
-    RecordSteps(const QByteArray &folder, recordio::RecordFolder::Making making, WriteGate &gate, int lockWaitMs);
+    // gate is asked before the first change to the folder, and before any
+    // lock that a change would be made under, never while a lock is held;
+    // lockWaitMs is how long a step waits for the other games; the register
+    // never grows past registerMaxBytes.
+    RecordSteps(const QByteArray &folder, recordio::RecordFolder::Making making, WriteGate &gate, int lockWaitMs,
+                qint64 registerMaxBytes = qint64(kDefaultRegisterMaxMB) << 20);
 
     // The folder made when missing, a save cut short completed, both files
     // made when missing, and the pair read under the shared lock, so it is
@@ -39,8 +44,9 @@ public:
     // there is something to tell; Failed when no record can be kept here.
     record::Outcome start();
 
-    // The same questions, nothing written: can the record be kept here?
-    record::Outcome check();
+    // The same questions, nothing written: can the record be kept here, and
+    // can the register take a line (RegisterFull)?
+    record::GameEndOutcome check();
 
     // A game that beat the record it was shown saves it, under the lock,
     // only if it still beats the record on disk; with the register on, the
@@ -52,12 +58,13 @@ private:
     std::optional<record::Outcome> openFolder(bool mayMake);
     bool mayWrite();
     record::Outcome saveIfBetter(const GameEnd &game);
-    record::Outcome writePair(const QString &score, const QString &name);
+    record::Outcome writePair(int score, const QString &name);
     record::Outcome readPair() const;
 
     recordio::RecordFolder m_folder;
     recordio::RecordFolder::Making m_making;
     WriteGate &m_gate;
     int m_lockWaitMs;
+    qint64 m_registerMaxBytes;
     std::optional<bool> m_mayWrite;
 };

@@ -3,9 +3,11 @@
 #include "record/RecordFolder.h"
 #include "record/RecordNames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 using record::Cause;
@@ -39,21 +41,35 @@ bool appendWhole(int fd, off_t size, const QByteArray &bytes)
     return true;
 }
 
-// What goes before the line: the header in an empty file, a line end after
-// a last line that has none.
-QByteArray before(int fd, off_t size)
+// Where the line goes and what goes before it: the header in an empty
+// file; after a last line without its line end, a line end, or nothing
+// where that line is cut short inside quotes (it is then cut off).
+struct Placement
+{
+    off_t at = 0;
+    QByteArray before;
+};
+
+Placement placementIn(int fd, off_t size)
 {
     if (size == 0)
-        return registerHeader();
-    char last = 0;
-    return ::pread(fd, &last, 1, size - 1) == 1 && last != '\n' ? QByteArray("\r\n") : QByteArray();
+        return {0, registerHeader()};
+    // The last line's tail: a line is never longer than this.
+    const off_t from = std::max<off_t>(0, size - off_t(kMaxRegisterLineBytes) - 2);
+    QByteArray tail(qsizetype(size - from), '\0');
+    if (::pread(fd, tail.data(), size_t(tail.size()), from) != tail.size() || tail.endsWith('\n'))
+        return {size, {}};
+    const qsizetype lineStart = tail.lastIndexOf('\n') + 1;
+    if (tail.sliced(lineStart).count('"') % 2 == 1)
+        return {from + off_t(lineStart), {}};
+    return {size, "\r\n"};
 }
 
 } // namespace
 
 QByteArray registerField(const QString &text) { return csvField(text); }
 
-QByteArray registerHeader() { return QByteArrayLiteral("Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n"); }
+QByteArray registerHeader() { return QByteArrayLiteral("Data;Ora;Nome;Esatte;Errate;Totali;Record;Account\r\n"); }
 
 QByteArray registerLine(const RegisterEntry &entry)
 {
@@ -61,10 +77,11 @@ QByteArray registerLine(const RegisterEntry &entry)
         entry.endedAt.toString(QStringLiteral("yyyy-MM-dd")).toUtf8(),
         entry.endedAt.toString(QStringLiteral("HH:mm:ss")).toUtf8(),
         csvField(entry.name),
-        csvField(entry.right),
-        csvField(entry.wrong),
-        csvField(entry.total),
+        QByteArray::number(entry.right),
+        QByteArray::number(entry.wrong),
+        QByteArray::number(entry.total),
         entry.newRecord ? QByteArray("sì") : QByteArray("no"),
+        csvField(entry.account),
     };
     QByteArray line;
     for (const QByteArray &field : fields)
@@ -73,8 +90,23 @@ QByteArray registerLine(const RegisterEntry &entry)
     return line + "\r\n";
 }
 
-Outcome appendToRegister(const recordio::RecordFolder &folder, const RegisterEntry &entry)
+Outcome registerRoom(const recordio::RecordFolder &folder, qint64 maxBytes)
 {
+    struct stat info {};
+    struct statvfs disk {};
+    const bool full = (::fstatat(folder.fd(), kRegisterFileName, &info, AT_SYMLINK_NOFOLLOW) == 0 && info.st_size >= maxBytes);
+    if (full)
+        return Outcome::failed(Cause::RegisterFull, kRegisterFileName, EFBIG);
+    if (::fstatvfs(folder.fd(), &disk) == 0 && qint64(disk.f_bavail) * qint64(disk.f_frsize) < kRoomForTheRecord)
+        return Outcome::failed(Cause::RegisterFull, kRegisterFileName, ENOSPC);
+    return {};
+}
+
+Outcome appendToRegister(const recordio::RecordFolder &folder, const RegisterEntry &entry, qint64 maxBytes)
+{
+    const QByteArray line = registerLine(entry);
+    if (Outcome room = registerRoom(folder, maxBytes - line.size()); room.happened == Happened::Failed)
+        return room;
     // Never through a link or into a second name of another file, never
     // blocking on a pipe; a new file is made as readable as the folder, so
     // the teacher can open it.
@@ -85,7 +117,10 @@ Outcome appendToRegister(const recordio::RecordFolder &folder, const RegisterEnt
     if (file.error != 0)
         return Outcome::failed(file.error == EISDIR ? Cause::FolderInPlace : Cause::WriteFailed, kRegisterFileName,
                                file.error);
-    if (!appendWhole(file.fd.get(), info.st_size, before(file.fd.get(), info.st_size) + registerLine(entry)))
+    const Placement place = placementIn(file.fd.get(), info.st_size);
+    if (place.at < info.st_size && ::ftruncate(file.fd.get(), place.at) != 0)
+        return Outcome::failed(Cause::WriteFailed, kRegisterFileName, errno);
+    if (!appendWhole(file.fd.get(), place.at, place.before + line))
         return Outcome::failed(Cause::WriteFailed, kRegisterFileName, errno);
     // The line is in the file now: a disk that does not confirm it is
     // said as such, never as a line that is missing.

@@ -59,7 +59,7 @@ std::optional<double> PupilSummary::rightShare() const
 }
 
 ClassSummary summarize(const QList<RegisterGame> &games, const QStringList &names, const Period &period,
-                       const QDate &today)
+                       const QDate &today, const QStringList &accounts)
 {
     ClassSummary summary;
     QList<int> pupilOfName(names.size(), -1);
@@ -88,6 +88,8 @@ ClassSummary summarize(const QList<RegisterGame> &games, const QStringList &name
         row.right += game.right;
         row.answers += game.total;
         scores[pupil].append(game.right);
+        if (game.account >= 0 && game.account < accounts.size() && !row.accounts.contains(accounts[game.account]))
+            row.accounts.append(accounts[game.account]);
         Forms &used = forms[pupil];
         if (!used.uses.contains(game.name))
             used.names.append(game.name);

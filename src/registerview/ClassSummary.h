@@ -16,6 +16,7 @@ struct PupilSummary
     QString key;
     QString name;         // the form typed most often (the first, when tied)
     QStringList variants; // the other forms, as typed
+    QStringList accounts; // the login accounts that played under the name
     int games = 0;
     qint64 lastMoment = 0; // RegisterGame::moment() of the last game
     int best = 0;
@@ -46,7 +47,7 @@ struct ClassSummary
 };
 
 ClassSummary summarize(const QList<RegisterGame> &games, const QStringList &names, const Period &period,
-                       const QDate &today);
+                       const QDate &today, const QStringList &accounts = {});
 
 // One pupil's games in the period, oldest first.
 QList<RegisterGame> pupilGames(const QList<RegisterGame> &games, const QStringList &names, const QString &key,

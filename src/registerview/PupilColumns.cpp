@@ -35,6 +35,9 @@ double noTrendLast(const PupilSummary &p) { return p.trend.value_or(-1e9); }
 
 const PupilColumn kColumns[] = {
     {"Alunno", [](const PupilSummary &p) { return shownName(p.name); }, nullptr, false},
+    // Who played, as the computer knows them: registers older than this
+    // column leave it empty.
+    {"Account", [](const PupilSummary &p) { return p.accounts.join(QStringLiteral(", ")); }, nullptr, false},
     {"Partite", [](const PupilSummary &p) { return number(p.games); }, [](const PupilSummary &p) { return double(p.games); }, true},
     {"Ultima partita", [](const PupilSummary &p) { return momentText(p.lastMoment); }, [](const PupilSummary &p) { return double(p.lastMoment); }, false},
     {"Record", [](const PupilSummary &p) { return number(p.best); }, [](const PupilSummary &p) { return double(p.best); }, true},

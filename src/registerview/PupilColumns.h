@@ -17,8 +17,8 @@ struct PupilColumn
 
 std::span<const PupilColumn> pupilColumns();
 
-enum PupilColumnIndex { kNameColumn = 0, kGamesColumn, kLastColumn, kBestColumn, kAverageColumn, kShareColumn,
-                        kTrendColumn, kVariantsColumn };
+enum PupilColumnIndex { kNameColumn = 0, kAccountsColumn, kGamesColumn, kLastColumn, kBestColumn, kAverageColumn,
+                        kShareColumn, kTrendColumn, kVariantsColumn };
 
 // The row as one sentence for screen readers: "Bea: 12 partite, record 9,
 // media 7,5, 80 % di risposte esatte, ultima partita il 18/05/2024 alle

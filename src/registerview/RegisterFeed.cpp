@@ -39,9 +39,20 @@ void RegisterData::apply(const RegisterRead &read)
         }
         indexOf[i] = *known;
     }
+    QList<int> accountOf(parsed.accounts.size());
+    for (qsizetype i = 0; i < parsed.accounts.size(); ++i) {
+        auto known = m_accountIndex.constFind(parsed.accounts[i]);
+        if (known == m_accountIndex.cend()) {
+            known = m_accountIndex.insert(parsed.accounts[i], int(accounts.size()));
+            accounts.append(parsed.accounts[i]);
+        }
+        accountOf[i] = *known;
+    }
     games.reserve(games.size() + parsed.games.size());
     for (RegisterGame game : parsed.games) {
         game.name = indexOf[game.name];
+        if (game.account >= 0)
+            game.account = accountOf[game.account];
         games.append(game);
     }
     unreadable += parsed.unreadable;

@@ -11,6 +11,7 @@ struct RegisterData
 {
     QList<RegisterGame> games;
     QStringList names; // as typed, each once; games refer to them by index
+    QStringList accounts; // the same for the accounts that played
     int unreadable = 0;
 
     // Adds a read: a whole one replaces everything, an appended one
@@ -19,6 +20,7 @@ struct RegisterData
 
 private:
     QHash<QString, int> m_nameIndex;
+    QHash<QString, int> m_accountIndex;
     qsizetype m_settledGames = 0;
     int m_settledUnreadable = 0;
 };

@@ -1,5 +1,6 @@
 #include "registerview/RegisterParser.h"
 
+#include "record/Register.h"
 #include "record/RecordText.h"
 
 #include <QDate>
@@ -11,10 +12,12 @@
 namespace {
 
 // A quoted name may hold a line break, yet a quote left open must not
-// swallow the lines after it: past this many bytes it is a broken line.
-constexpr qsizetype kMaxRecordBytes = 4096;
-// Seven fields; a spreadsheet may add an empty one at the end.
-constexpr int kMaxFields = 8;
+// swallow the lines after it: past the longest line the game writes it is
+// a broken line.
+constexpr qsizetype kMaxRecordBytes = kMaxRegisterLineBytes;
+// Eight fields (seven before the account was kept); a spreadsheet may add
+// an empty one at the end.
+constexpr int kMaxFields = 9;
 
 struct Field
 {
@@ -180,7 +183,7 @@ public:
         const int count = splitFields(line, f);
         if (count < 7)
             return false;
-        for (int i = 7; i < count; ++i)
+        for (int i = 8; i < count; ++i)
             if (!f[i].text.trimmed().isEmpty())
                 return false;
         if (f[0].text.trimmed().compare("Data", Qt::CaseInsensitive) == 0)
@@ -199,6 +202,8 @@ public:
         game.second = *second;
         game.newRecord = *flag;
         game.name = nameIndex(f[2]);
+        if (count > 7 && !f[7].text.trimmed().isEmpty())
+            game.account = accountIndex(f[7]);
         m_out.games.append(game);
         return true;
     }
@@ -223,7 +228,23 @@ private:
         return index;
     }
 
+    int accountIndex(const Field &field)
+    {
+        QByteArray raw = field.text.toByteArray();
+        if (field.quoted)
+            raw.replace("\"\"", "\"");
+        const QString account = decodeRecordText(raw);
+        int index = m_accounts.value(account, -1);
+        if (index < 0) {
+            index = int(m_out.accounts.size());
+            m_out.accounts.append(account);
+            m_accounts.insert(account, index);
+        }
+        return index;
+    }
+
     ParsedRegister &m_out;
+    QHash<QString, int> m_accounts;
     QHash<QByteArray, int> m_byBytes;
     QHash<QString, int> m_byText;
 };

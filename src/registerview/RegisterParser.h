@@ -8,7 +8,8 @@
 // spreadsheet may save them again: CR LF or LF, a UTF-8 byte order mark,
 // fields in double quotes with "" inside (a quoted name may even hold a line
 // break), a last line without its newline, "sì" or "no", dates as
-// YYYY-MM-DD or DD/MM/YYYY. A line that is none of these is skipped and
+// YYYY-MM-DD or DD/MM/YYYY, with the account that played as an eighth field
+// or without it (registers written before it was kept). A line that is none of these is skipped and
 // counted, never fatal.
 
 struct RegisterGame
@@ -20,6 +21,7 @@ struct RegisterGame
     int wrong = 0;
     int total = 0;
     bool newRecord = false;
+    int account = -1; // index into the accounts; -1: a line written before they were kept
 
     qint64 moment() const { return day * 86'400 + second; }
 };
@@ -28,6 +30,7 @@ struct ParsedRegister
 {
     QList<RegisterGame> games;
     QStringList names; // as typed (formula guard removed), each once
+    QStringList accounts; // the login accounts that played, each once
     int unreadable = 0;
     // Bytes of the whole lines, those that end in a newline: the next read
     // starts there. A last line without one is in games (or unreadable)

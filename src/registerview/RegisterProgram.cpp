@@ -37,7 +37,7 @@ int exportReport(const CommandLine &line, const QString &path)
     data.apply(read);
     const QDate today = QDate::currentDate();
     const Period everything;
-    ClassSummary summary = summarize(data.games, data.names, everything, today);
+    ClassSummary summary = summarize(data.games, data.names, everything, today, data.accounts);
     std::sort(summary.pupils.begin(), summary.pupils.end(), [](const PupilSummary &a, const PupilSummary &b) {
         return QString::localeAwareCompare(a.key, b.key) < 0;
     });

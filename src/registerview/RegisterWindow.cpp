@@ -222,7 +222,7 @@ QDate RegisterWindow::today() const { return m_today.isValid() ? m_today : QDate
 void RegisterWindow::refresh()
 {
     const RegisterData &data = m_feed.data();
-    m_summary = summarize(data.games, data.names, m_period, today());
+    m_summary = summarize(data.games, data.names, m_period, today(), data.accounts);
     m_model.setPupils(m_summary.pupils);
     showChart();
     showStatus();

@@ -14,11 +14,12 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <iterator>
 
 namespace {
 
 // Each column's share of the page's width, in pupilColumns() order.
-constexpr double kColumnWidths[] = {0.18, 0.08, 0.16, 0.08, 0.07, 0.08, 0.12, 0.23};
+constexpr double kColumnWidths[] = {0.15, 0.10, 0.07, 0.16, 0.07, 0.07, 0.07, 0.10, 0.21};
 
 class Pages
 {
@@ -52,6 +53,7 @@ public:
         m_painter.setFont(font);
         const double height = QFontMetricsF(font, &m_device).height() * 1.5;
         double x = 0;
+        Q_ASSERT(cells.size() == qsizetype(std::size(kColumnWidths)));
         for (qsizetype i = 0; i < cells.size(); ++i) {
             const double width = area().width() * kColumnWidths[i];
             const QRectF cell(x, y, width - 8, height);

@@ -30,7 +30,10 @@ int sectionConcern(const QString &section)
 {
     return is(section, "Record") ? kRecord : is(section, "Register") ? kRegister : kNothing;
 }
-int keyConcern(const QString &key) { return is(key, "Folder") ? kRecord : is(key, "Enabled") ? kRegister : kNothing; }
+int keyConcern(const QString &key)
+{
+    return is(key, "Folder") ? kRecord : is(key, "Enabled") || is(key, "MaxMB") ? kRegister : kNothing;
+}
 QString sectionOf(int concern) { return concern == kRecord ? QStringLiteral("[Record]") : QStringLiteral("[Register]"); }
 
 std::optional<QByteArray> contentOf(const QString &path, QString *error)
@@ -87,7 +90,8 @@ struct FileReading
 {
     std::optional<QByteArray> folder;
     std::optional<bool> enabled;
-    QString folderFrom, enabledFrom;
+    std::optional<int> maxMB;
+    QString folderFrom, enabledFrom, maxMBFrom;
 };
 
 FileReading judge(const QString &file, const QByteArray &text, QList<Finding> &findings, QStringList &overridden)
@@ -132,6 +136,13 @@ FileReading judge(const QString &file, const QByteArray &text, QList<Finding> &f
                         .arg(readablePath(line.value)), key);
         } else if (key == kRecord) {
             set(reading.folder, reading.folderFrom, resolved(line.value, file), where, line);
+        } else if (is(line.key, "MaxMB")) {
+            bool number = false;
+            const int megabytes = line.value.toInt(&number);
+            if (number && megabytes > 0)
+                set(reading.maxMB, reading.maxMBFrom, megabytes, where, line);
+            else
+                problem(QStringLiteral("MaxMB=%1 non è un numero di megabyte maggiore di zero").arg(readablePath(line.value)), key);
         } else if (const auto on = yesOrNo(line.value)) {
             set(reading.enabled, reading.enabledFrom, *on, where, line);
         } else {
@@ -239,6 +250,10 @@ Configuration readConfiguration(const QStringList &files)
         if (counts(c.recordFolder.has_value(), reading.folderFrom, QStringLiteral("Folder"), c.recordFolderFrom)) {
             c.recordFolder = reading.folder;
             c.recordFolderFrom = reading.folderFrom;
+        }
+        if (counts(!c.registerMaxMBFrom.isEmpty(), reading.maxMBFrom, QStringLiteral("MaxMB"), c.registerMaxMBFrom)) {
+            c.registerMaxMB = *reading.maxMB;
+            c.registerMaxMBFrom = reading.maxMBFrom;
         }
         if (counts(!c.registerEnabledFrom.isEmpty(), reading.enabledFrom, QStringLiteral("Enabled"), c.registerEnabledFrom)) {
             c.registerEnabled = *reading.enabled;

@@ -12,11 +12,15 @@
 //   Folder=/var/lib/tarvimonda
 //   [Register]
 //   Enabled=true
+//   MaxMB=64
 //
 // The file is looked for in the per-user configuration folder
 // ($XDG_CONFIG_HOME, ~/.config) and then in each system-wide one
 // ($XDG_CONFIG_DIRS, /etc/xdg); for each key the first file that sets it
 // wins, so a user's own file overrides the machine's.
+// A school year of a whole school's games is a few tens of megabytes.
+inline constexpr int kDefaultRegisterMaxMB = 64;
+
 struct Configuration
 {
     // Absolute, byte for byte as the file holds it: a path is never decoded
@@ -25,6 +29,9 @@ struct Configuration
     QString recordFolderFrom;     // the file and line that set it: "FILE, riga N"
     bool registerEnabled = false; // a line in registro.csv for every game
     QString registerEnabledFrom;  // "FILE, riga N"; empty: nobody set it
+    // The register's largest size: past it, no line is added.
+    int registerMaxMB = kDefaultRegisterMaxMB;
+    QString registerMaxMBFrom;
     QStringList files;            // the files read, the first that counts first
     // Every line that could not be used, one Italian sentence each, naming
     // the file and the line and what it means for the class:

@@ -7,15 +7,20 @@
 #include "KeeperClient.h"
 #include "keeper/Privilege.h"
 #include "record/FolderDiagnosis.h"
+#include "record/RecordLock.h"
+#include "record/Register.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using record::Cause;
@@ -89,10 +94,14 @@ private Q_SLOTS:
         QTest::newRow("700 accented letters") << keeper::encodeRequest(endRequest(QStringLiteral("/srv/classe"), 12, QString(700, QChar(0xE8))))
                                               << QByteArray();
         QTest::newRow("a negative counter") << field(end, "wrong", "-1") << QByteArray("wrong");
-        QTest::newRow("past 32767") << field(field(end, "score", "32768"), "right", "32768") << QByteArray("score");
+        // More answers than fifteen minutes hold, one a second.
+        QTest::newRow("past 900 answers") << field(field(end, "score", "901"), "total", "901") << QByteArray("score");
+        for (const char *control : {"%0D%0A", "%00", "%09", "%C2%85"})
+            QTest::newRow(control) << field(end, "name", QByteArray("Ugo") + control + "2026-01-01") << QByteArray("name");
         QTest::newRow("a sign") << field(end, "score", "+12") << QByteArray("score");
         QTest::newRow("counters that do not add up") << field(end, "total", "13") << QByteArray("total");
-        QTest::newRow("score beside the right answers") << field(field(end, "score", "13"), "x", "") << QByteArray("score");
+        QTest::newRow("a score beyond the answers") << field(end, "score", "13") << QByteArray("total");
+        QTest::newRow("how the machine's folder is made") << field(end, "folder", "machine") << QByteArray("fields");
         QTest::newRow("save neither 0 nor 1") << field(end, "save", "yes") << QByteArray("save");
     }
     void requestsAreTakenWholeOrNotAtAll()
@@ -128,6 +137,43 @@ private Q_SLOTS:
         QCOMPARE(keeper.readAllStandardOutput(), QByteArray());
     }
 
+    // A caller that opens the pipe and says nothing is not waited for.
+    void aSilentCallerIsNotWaitedFor()
+    {
+        QProcess keeper;
+        keeper.start(QStringLiteral(TARVIMONDA_KEEPER), {});
+        QVERIFY(keeper.waitForFinished(keeper::kInputDeadlineMs + 5000));
+        QCOMPARE(keeper.readAllStandardOutput(), QByteArray());
+    }
+
+    // Under a file-size limit the pupil set (hard too, so it cannot be
+    // raised), the keeper is not killed half-way through a line: the line
+    // is refused whole and the register stays as it was.
+    void aFileSizeLimitCutsNoLine()
+    {
+        storeRecord("7\r\n", "Anna\r\n");
+        const QByteArray registerBefore = registerHeader() + "2026-03-02;09:00:00;Ada;1;0;1;no;alunno1\r\n";
+        {
+            QFile file(m_dir + kRegisterFileName);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(registerBefore);
+        }
+        QProcess keeper;
+        const rlim_t size = rlim_t(registerBefore.size() + 20);
+        keeper.setChildProcessModifier([size] {
+            const rlimit limit{size, size};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(100);
+        });
+        keeper.start(QStringLiteral(TARVIMONDA_KEEPER), {});
+        keeper.write(keeper::encodeRequest(endRequest(m_dir, 3, QStringLiteral("Ugo"), true)) + "go\n");
+        keeper.closeWriteChannel();
+        const auto outcome = outcomeOf(keeper);
+        QVERIFY(outcome);
+        QCOMPARE(outcome->registerLine.happened, Happened::Failed);
+        QCOMPARE(bytesOf(m_dir + kRegisterFileName), registerBefore);
+    }
+
     void writesOnlyWhenTheWindowStillWaits_data()
     {
         QTest::addColumn<bool>("go");
@@ -149,10 +195,16 @@ private Q_SLOTS:
         keeper.setChildProcessModifier([] { ::umask(077); });
         keeper.start(QStringLiteral(TARVIMONDA_KEEPER), {});
         keeper.write(keeper::encodeRequest(endRequest(m_dir, 12, QStringLiteral("Luca"), true)));
-        // It asks before its first change, holding the lock, and waits.
+        // It asks before its first change and before the lock, and waits:
+        // a classmate's save meanwhile takes the lock at once.
         QByteArray said;
         QTRY_VERIFY((said += keeper.readAllStandardOutput()) == "ready\n");
-        QCOMPARE(modeOf(m_dir + kRecordLockName), mode_t(0660));
+        {
+            recordio::RecordFolder folder(QFile::encodeName(m_dir));
+            QCOMPARE(folder.open(), 0);
+            RecordLock classmate(folder, RecordLock::Mode::Exclusive);
+            QCOMPARE(classmate.acquire(0), RecordLock::Result::Held);
+        }
         if (go)
             keeper.write("go\n");
         keeper.closeWriteChannel();
@@ -167,7 +219,7 @@ private Q_SLOTS:
                 QCOMPARE(modeOf(m_dir + file), mode_t(0660));
         } else {
             verifyRecordKept("7\r\n", "Anna\r\n");
-            QCOMPARE(entriesOf(m_dir), (QStringList{kScoreFileName, kNameFileName}));
+            QCOMPARE(entriesOf(m_dir).contains(kRegisterFileName), false);
         }
     }
 
@@ -202,15 +254,15 @@ private Q_SLOTS:
         });
         keeper.start(QStringLiteral(TARVIMONDA_KEEPER), {});
         keeper.write(keeper::encodeRequest(endRequest(m_dir, 12, QStringLiteral("Luca"))));
-        // What it holds open while it waits for its "go", the record locked.
+        // What it holds open while it waits for its "go", the folder open.
         const QString fds = QStringLiteral("/proc/%1/fd").arg(keeper.processId());
         const auto heldOpen = [&fds] {
             QStringList open;
-            for (const QFileInfo &fd : QDir(fds).entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
+            for (const QFileInfo &fd : QDir(fds).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
                 open << fd.symLinkTarget();
             return open;
         };
-        QTRY_VERIFY(heldOpen().contains(m_dir + kRecordLockName));
+        QTRY_VERIFY2(heldOpen().contains(m_dir.chopped(1)), qPrintable(heldOpen().join(u' ')));
         QVERIFY2(!heldOpen().contains(QFile::decodeName(leaked)), qPrintable(heldOpen().join(u' ')));
         keeper.write("go\n");
         keeper.closeWriteChannel();
@@ -253,7 +305,7 @@ private Q_SLOTS:
         QCOMPARE(::chown(file.constData(), owner == "root" ? 0 : kPupil, 0), 0);
         QCOMPARE(::chmod(file.constData(), mode_t(fileMode)), 0);
         QCOMPARE(::chmod(QFile::encodeName(etc).constData(), mode_t(folderMode)), 0);
-        QCOMPARE(machineRecordFolder(file.constData(), "/var/games/tarvimonda"),
+        QCOMPARE(machineRecordFolder(machineConfiguration(file.constData()), "/var/games/tarvimonda"),
                  trusted ? QByteArray("/srv/altro-gioco") : QByteArray("/var/games/tarvimonda"));
     }
 
@@ -323,8 +375,10 @@ private Q_SLOTS:
         const QString keeperCopy = installed.filePath(QStringLiteral("tarvimonda-keeper"));
         QVERIFY(QFile::copy(QStringLiteral(TARVIMONDA_KEEPER_TEST), keeperCopy));
         QCOMPARE(::chmod(QFile::encodeName(installed.path()).constData(), 0755), 0);
-        QCOMPARE(::chown(QFile::encodeName(keeperCopy).constData(), 0, gamesGroup()), 0);
-        QCOMPARE(::chmod(QFile::encodeName(keeperCopy).constData(), 02755), 0);
+        const passwd *gamesUser = ::getpwnam("games");
+        QVERIFY2(gamesUser, "the account games, which Debian makes");
+        QCOMPARE(::chown(QFile::encodeName(keeperCopy).constData(), gamesUser->pw_uid, gamesGroup()), 0);
+        QCOMPARE(::chmod(QFile::encodeName(keeperCopy).constData(), 06755), 0);
         const QString machine = QStringLiteral(TARVIMONDA_TEST_MACHINE_FOLDER);
         const QString other = m_dir + QStringLiteral("altra");
         QDir(machine).removeRecursively();
@@ -338,9 +392,9 @@ private Q_SLOTS:
         const QString own = m_dir + QStringLiteral("propria");
         QVERIFY(QDir().mkpath(own));
         QCOMPARE(::chown(QFile::encodeName(own).constData(), kPupil, kPupil), 0);
-        // gids: the keeper's group ids (real, effective, saved, file system)
-        // as it waits for "go", about to write.
-        const auto asPupil = [&](const QString &folder, QList<QByteArray> *gids = nullptr) {
+        // ids: the keeper's user then group ids (real, effective, saved, file
+        // system) as it waits for "go", about to lock and write.
+        const auto asPupil = [&](const QString &folder, QList<QByteArray> *ids = nullptr) {
             QProcess keeper;
             keeper.setChildProcessModifier([] {
                 const gid_t own = kPupil;
@@ -348,32 +402,65 @@ private Q_SLOTS:
                     ::_exit(100);
             });
             keeper.start(keeperCopy, {});
-            keeper.write(keeper::encodeRequest(endRequest(folder, 9, QStringLiteral("Bea"), true)));
-            if (gids) {
+            // The machine's folder is asked for by name; any path is the pupil's.
+            keeper::Request request = endRequest(folder, 9, QStringLiteral("Bea"), true);
+            request.machineFolder = folder == machine;
+            keeper.write(keeper::encodeRequest(request));
+            if (ids) {
                 QByteArray said;
                 while (!said.contains("ready\n") && keeper.waitForReadyRead(10'000))
                     said += keeper.readAllStandardOutput();
+                // Nor may the pupil stop it, as it holds no id of the pupil's.
+                const pid_t pid = pid_t(keeper.processId());
+                const pid_t pupilsShell = ::fork();
+                if (pupilsShell == 0)
+                    ::_exit(::setgid(kPupil) == 0 && ::setuid(kPupil) == 0 && ::kill(pid, SIGSTOP) != 0 ? errno : 0);
+                int exit = 0;
+                ::waitpid(pupilsShell, &exit, 0);
+                *ids += QByteArray::number(WEXITSTATUS(exit) == EPERM ? 0 : 1);
+                ::kill(pid, SIGCONT); // where the pupil could stop it
                 QFile status(QStringLiteral("/proc/%1/status").arg(keeper.processId()));
                 if (status.open(QIODevice::ReadOnly))
                     for (const QByteArray &line : status.readAll().split('\n'))
-                        if (line.startsWith("Gid:"))
-                            *gids = line.mid(4).simplified().split(' ');
+                        if (line.startsWith("Uid:") || line.startsWith("Gid:"))
+                            *ids += line.mid(4).simplified().split(' ');
             }
             keeper.write("go\n");
             keeper.closeWriteChannel();
             return outcomeOf(keeper).value_or(record::GameEndOutcome());
         };
-        QList<QByteArray> atMachineGids, atOwnGids;
-        const record::GameEndOutcome atMachine = asPupil(machine, &atMachineGids);
+        QList<QByteArray> atMachineIds, atOwnIds;
+        const record::GameEndOutcome atMachine = asPupil(machine, &atMachineIds);
         const record::GameEndOutcome atOther = asPupil(other);
-        QCOMPARE(asPupil(own, &atOwnGids).record.happened, Happened::Saved);
-        const QByteArray pupil = QByteArray::number(kPupil), games = QByteArray::number(gamesGroup());
-        QCOMPARE(atMachineGids, (QList<QByteArray>{pupil, games, games, games}));
-        // Nothing of games is kept aside to be taken back later.
-        QCOMPARE(atOwnGids, (QList<QByteArray>{pupil, pupil, pupil, pupil}));
+        QCOMPARE(asPupil(own, &atOwnIds).record.happened, Happened::Saved);
+        // Wholly games at the class folder: no id left that the pupil may
+        // signal, stop or trace it by.
+        const QByteArray pupil = QByteArray::number(kPupil), games = QByteArray::number(gamesGroup()),
+                         gamesId = QByteArray::number(gamesUser->pw_uid);
+        QCOMPARE(atMachineIds, (QList<QByteArray>{"0", gamesId, gamesId, gamesId, gamesId, games, games, games, games}));
+        // Wholly the pupil elsewhere: nothing of games is kept aside to be
+        // taken back later.
+        QCOMPARE(atOwnIds, (QList<QByteArray>{"1"} + QList<QByteArray>(8, pupil)));
         QCOMPARE(atMachine.record.happened, Happened::Saved);
-        QCOMPARE(atMachine.registerLine.happened, Happened::Added);
         QCOMPARE(bytesOf(machine + QStringLiteral("/nesprle.txt")), QByteArray("Bea\r\n"));
+        // Every file there is games's, none the pupil's.
+        for (const QFileInfo &file : QDir(machine).entryInfoList(QDir::Files | QDir::Hidden))
+            QCOMPARE(file.ownerId(), gamesUser->pw_uid);
+        // The machine's configuration keeps no register: the pupil's request
+        // for a line adds none.
+        QCOMPARE(atMachine.registerLine.cause, Cause::RegisterOff);
+        QVERIFY(!QFile::exists(machine + QStringLiteral("/registro.csv")));
+        // Turned on there, root's alone to change, it does.
+        const QString configuration = QStringLiteral(TARVIMONDA_TEST_MACHINE_CONFIGURATION);
+        QDir(QFileInfo(configuration).path()).removeRecursively();
+        QVERIFY(QDir().mkpath(QFileInfo(configuration).path()));
+        {
+            QFile file(configuration);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Register]\nEnabled=true\n");
+        }
+        QCOMPARE(asPupil(machine).registerLine.happened, Happened::Added);
+        QDir(QFileInfo(configuration).path()).removeRecursively();
         QCOMPARE(modeOf(machine + QStringLiteral("/registro.csv")), mode_t(0660));
         // Any other folder of group games: the group was dropped first.
         QCOMPARE(atOther.record.happened, Happened::Failed);

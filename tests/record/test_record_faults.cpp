@@ -344,7 +344,7 @@ private Q_SLOTS:
         // Not confirmed, and never "not saved": what stands is the new record.
         QCOMPARE(child.outcome.record.happened, Happened::Unconfirmed);
         QCOMPARE(child.outcome.record.error, EIO);
-        QVERIFY(bytesOf(m_dir + kRegisterFileName).endsWith(";Luca;12;0;12;sì\r\n"));
+        QVERIFY(bytesOf(m_dir + kRegisterFileName).endsWith(";Luca;12;0;12;sì;alunno\r\n"));
         if (!scoreRightAfter.isEmpty())
             QCOMPARE(bytesOf(score()), scoreRightAfter);
         QVERIFY(QFileInfo::exists(m_dir + kPendingName));
@@ -453,9 +453,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("newScore");
         QTest::addColumn<QString>("newName");
-        const QString huge = QString(4000, u'9');
         // The limit lets the lock and the old score through, not these.
-        QTest::newRow("no room for the score") << huge << QStringLiteral("Luca");
+        QTest::newRow("no room for the pending save") << QStringLiteral("12") << QString(1100, u'L');
         QTest::newRow("room for the score, not the name") << QStringLiteral("12") << QString(4000, u'L');
     }
     void diskFull()
@@ -495,14 +494,14 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("lineEnd"); // the register's last line; empty: none
         // The record on disk cannot be read: never taken as no record.
         QTest::newRow("record unreadable") << QByteArray(kScoreFileName) << 0 << Happened::Failed << Cause::Unreadable
-                                           << Happened::Added << QByteArray(";no\r\n");
+                                           << Happened::Added << QByteArray(";no;alunno\r\n");
         // The renames are not confirmed: no success claimed, yet the new
         // record stands, and the register says so.
         QTest::newRow("folder sync after the pair") << QByteArray("/") << 1 << Happened::Unconfirmed << Cause::NotSynced
-                                                    << Happened::Added << QByteArray(";sì\r\n");
+                                                    << Happened::Added << QByteArray(";sì;alunno\r\n");
         // The register's line is in the file: never told as missing.
         QTest::newRow("register sync") << QByteArray(kRegisterFileName) << 0 << Happened::Saved << Cause::None
-                                       << Happened::Unconfirmed << QByteArray(";sì\r\n");
+                                       << Happened::Unconfirmed << QByteArray(";sì;alunno\r\n");
     }
     void failingDiskIsNeverHidden()
     {

@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,8 +21,7 @@ namespace {
 
 RegisterEntry entry(const QString &name, bool newRecord = false)
 {
-    return {QDateTime(QDate(2026, 3, 9), QTime(8, 5, 7)), name, QStringLiteral("12"), QStringLiteral("3"),
-            QStringLiteral("15"), newRecord};
+    return {QDateTime(QDate(2026, 3, 9), QTime(8, 5, 7)), name, 12, 3, 15, newRecord, QStringLiteral("alunno3")};
 }
 
 } // namespace
@@ -50,13 +50,39 @@ private Q_SLOTS:
     {
         QCOMPARE(append(entry(QStringLiteral("Niccolò"), true)).happened, Happened::Added);
         QCOMPARE(append(entry(QStringLiteral("Anna"))).happened, Happened::Added);
-        QCOMPARE(bytesOf(registerPath()), QByteArray("Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n"
-                                                     "2026-03-09;08:05:07;Niccolò;12;3;15;sì\r\n"
-                                                     "2026-03-09;08:05:07;Anna;12;3;15;no\r\n"));
+        QCOMPARE(bytesOf(registerPath()), QByteArray("Data;Ora;Nome;Esatte;Errate;Totali;Record;Account\r\n"
+                                                     "2026-03-09;08:05:07;Niccolò;12;3;15;sì;alunno3\r\n"
+                                                     "2026-03-09;08:05:07;Anna;12;3;15;no;alunno3\r\n"));
         // Moved away by the teacher: the next game starts a fresh one.
         QVERIFY(QFile::rename(registerPath(), m_dir + QStringLiteral("marzo.csv")));
         QCOMPARE(append(entry(QStringLiteral("Bea"))).happened, Happened::Added);
         QVERIFY(bytesOf(registerPath()).startsWith(registerHeader() + "2026-03-09;08:05:07;Bea;"));
+    }
+
+    // A line cut short inside its quotes (a keeper killed while it wrote)
+    // is replaced, so its open quote never swallows the lines after it.
+    void aLastLineCutInsideQuotesIsReplaced()
+    {
+        writeBytes(registerPath(), "Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n2026-03-02;09:00:00;Ada;1;0;1;no\r\n"
+                                   "2026-03-02;09:05:00;\"Ugo;");
+        QCOMPARE(append(entry(QStringLiteral("Bea"))).happened, Happened::Added);
+        QCOMPARE(bytesOf(registerPath()), QByteArray("Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n"
+                                                     "2026-03-02;09:00:00;Ada;1;0;1;no\r\n"
+                                                     "2026-03-09;08:05:07;Bea;12;3;15;no;alunno3\r\n"));
+    }
+
+    // Past its largest size the register takes no line, whole or cut; the
+    // record's own files are not concerned.
+    void aFullRegisterTakesNoLine()
+    {
+        QCOMPARE(append(entry(QStringLiteral("Ada"))).happened, Happened::Added);
+        const QByteArray before = bytesOf(registerPath());
+        recordio::RecordFolder folder(QFile::encodeName(m_dir));
+        QCOMPARE(folder.open(), 0);
+        const record::Outcome full = appendToRegister(folder, entry(QStringLiteral("Bea")), before.size() + 10);
+        QCOMPARE(full.cause, Cause::RegisterFull);
+        QCOMPARE(bytesOf(registerPath()), before);
+        QCOMPARE(appendToRegister(folder, entry(QStringLiteral("Bea")), before.size() + 100).happened, Happened::Added);
     }
 
     void aLastLineWithoutLineEndKeepsItsOwnLine()
@@ -70,7 +96,7 @@ private Q_SLOTS:
                                                          | QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(bytesOf(registerPath()), QByteArray("Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n"
                                                      "2026-03-02;09:00:00;Ada;1;0;1;no\r\n"
-                                                     "2026-03-09;08:05:07;Bea;12;3;15;no\r\n"));
+                                                     "2026-03-09;08:05:07;Bea;12;3;15;no;alunno3\r\n"));
     }
 
     void namesAreDataNeverFormulas_data()
@@ -93,7 +119,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, field);
-        QCOMPARE(registerLine(entry(name)), "2026-03-09;08:05:07;" + field + ";12;3;15;no\r\n");
+        QCOMPARE(registerLine(entry(name)), "2026-03-09;08:05:07;" + field + ";12;3;15;no;alunno3\r\n");
     }
 
     void thirtyGamesAddThirtyWholeLines()
@@ -113,7 +139,9 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 32); // header, 30 lines, nothing after the last line end
         QCOMPARE(lines.first() + '\n', registerHeader());
         QVERIFY(lines.last().isEmpty());
-        const QRegularExpression whole(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d;\\d\\d:\\d\\d:\\d\\d;P(\\d+);(\\d+);0;(\\d+);(sì|no)\r$"));
+        // Each line names the account that played, as the system knows it.
+        const QString account = QString::fromUtf8(::getpwuid(::geteuid())->pw_name);
+        const QRegularExpression whole(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d;\\d\\d:\\d\\d:\\d\\d;P(\\d+);(\\d+);0;(\\d+);(sì|no);%1\r$").arg(account));
         QSet<int> players;
         int records = 0;
         for (qsizetype i = 1; i <= 30; ++i) {
@@ -169,8 +197,7 @@ private Q_SLOTS:
             OpenGate gate;
             const record::Outcome outcome =
                 stepsIn(m_dir, gate, 300)
-                    .end({QStringLiteral("12"), QStringLiteral("Bea"), QStringLiteral("3"), QStringLiteral("15"), false,
-                          true, QDateTime::currentDateTime()})
+                    .end({12, QStringLiteral("Bea"), 3, 15, false, true, QDateTime::currentDateTime(), QStringLiteral("alunno")})
                     .registerLine;
             const QByteArray reply = keeper::encodeReply({{}, outcome});
             (void)!::write(channel[1], reply.constData(), static_cast<size_t>(reply.size()));

@@ -25,8 +25,8 @@ QByteArray classRegisterBytes()
 {
     QByteArray bytes = registerHeader();
     const auto add = [&bytes](const char *when, const QString &name, int right, int wrong) {
-        bytes += registerLine({QDateTime::fromString(QLatin1StringView(when), Qt::ISODate), name, QString::number(right),
-                               QString::number(wrong), QString::number(right + wrong), false});
+        bytes += registerLine({QDateTime::fromString(QLatin1StringView(when), Qt::ISODate), name, right, wrong,
+                               right + wrong, false, QStringLiteral("alunno")});
     };
     for (int score = 1; score <= 12; ++score)
         add(qPrintable(QStringLiteral("2024-04-%1T09:00:00").arg(score, 2, 10, QChar(u'0'))), QStringLiteral("Ugo"), score, 0);
@@ -46,14 +46,16 @@ ClassSummary summaryFor(Period period)
     return summarize(parsed.games, parsed.names, period, kToday);
 }
 
-// name, games, best, average, share, trend, variants: as the table shows them.
+// name, games, best, average, share, trend, variants: as the table shows them
+// (the accounts apart, which these registers do not hold).
 QStringList rows(const ClassSummary &summary)
 {
     QStringList out;
     for (const PupilSummary &pupil : summary.pupils) {
         QStringList cells;
         for (const PupilColumn &column : pupilColumns())
-            cells << column.text(pupil);
+            if (&column != &pupilColumns()[kAccountsColumn])
+                cells << column.text(pupil);
         out << cells.join(u'|');
     }
     return out;
@@ -93,6 +95,22 @@ private Q_SLOTS:
         QFETCH(Period, period);
         QFETCH(QStringList, rows);
         QCOMPARE(::rows(summaryFor(period)), rows);
+    }
+
+    // Who played is shown beside the name; a line from before the accounts
+    // were kept still counts, with none.
+    void theAccountsThatPlayedAreShown()
+    {
+        const QDateTime when(QDate(2024, 5, 14), QTime(9, 0));
+        const QByteArray bytes = "Data;Ora;Nome;Esatte;Errate;Totali;Record\r\n2024-05-13;10:00:00;Bea;1;1;2;no\r\n"
+                                 + registerLine({when, QStringLiteral("Bea"), 3, 1, 4, false, QStringLiteral("alunno3")})
+                                 + registerLine({when, QStringLiteral("bea"), 2, 0, 2, false, QStringLiteral("alunno5")});
+        const ParsedRegister parsed = parseRegister(bytes, true);
+        const Period everything{Period::Kind::Everything, {}, {}};
+        const ClassSummary summary = summarize(parsed.games, parsed.names, everything, kToday, parsed.accounts);
+        QCOMPARE(summary.games, 3);
+        QCOMPARE(summary.pupils.size(), 1);
+        QCOMPARE(pupilColumns()[kAccountsColumn].text(summary.pupils[0]), QStringLiteral("alunno3, alunno5"));
     }
 
     // A register sorted in a spreadsheet, newest line first: the trend and

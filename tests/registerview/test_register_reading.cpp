@@ -40,8 +40,7 @@ void append(const QString &path, const QByteArray &bytes)
 
 RegisterEntry entry(const QString &name, int right, const QString &when = QStringLiteral("2024-05-13T10:00:00"))
 {
-    return {QDateTime::fromString(when, Qt::ISODate), name, QString::number(right), QStringLiteral("1"),
-            QString::number(right + 1), false};
+    return {QDateTime::fromString(when, Qt::ISODate), name, right, 1, right + 1, false, QStringLiteral("alunno")};
 }
 
 } // namespace
@@ -86,7 +85,7 @@ private Q_SLOTS:
             << QByteArray("garbage\r\n2024-02-30;10:00:00;Bea;1;1;2;no\r\n2024-05-13;25:00:00;Bea;1;1;2;no\r\n"
                           "2024-05-13;10:00:00;Bea;x;1;2;no\r\n2024-05-13;10:00:00;Bea;3;1;2;no\r\n"
                           "2024-05-13;10:00:00;Bea;1;1;2;forse\r\n2024-05-13;10:00:00;\"Bea;1;1;2;no\r\n"
-                          "2024-05-13;10:00:00;Ugo;1;1;2;no\r\n2024-05-13;10:00:00;\"Ida;1;1;2;no\r\n;;;;;;\r\n\r\n2024-05-13;10:00:00;Bea;1;1;2;no;x\r\n"
+                          "2024-05-13;10:00:00;Ugo;1;1;2;no\r\n2024-05-13;10:00:00;\"Ida;1;1;2;no\r\n;;;;;;\r\n\r\n2024-05-13;10:00:00;Bea;1;1;2;no;bea;x\r\n"
                           "2024-05-13;10:00:00;\"Eva \"\"E\"\"\";1;1;2;no\r\n")
             << QStringList{QStringLiteral("Ugo|1|1|2|no") + at, QStringLiteral("Eva \"E\"|1|1|2|no") + at} << 9;
     }

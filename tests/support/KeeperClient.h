@@ -19,7 +19,7 @@ inline keeper::Request endRequest(const QString &folder, int score, const QStrin
     request.save = true;
     request.registerOn = registerOn;
     request.name = name;
-    request.score = request.right = request.total = score;
+    request.score = request.total = score;
     return request;
 }
 

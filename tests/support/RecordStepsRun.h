@@ -31,7 +31,7 @@ inline record::GameEndOutcome endIn(const QString &folder, const QString &score,
 {
     OpenGate gate;
     return stepsIn(folder, gate, lockWaitMs)
-        .end({score, name, QStringLiteral("0"), score, true, registerOn, QDateTime::currentDateTime()});
+        .end({score.toInt(), name, 0, score.toInt(), true, registerOn, QDateTime::currentDateTime(), QStringLiteral("alunno")});
 }
 
 inline record::Outcome saveIn(const QString &folder, const QString &score, const QString &name,
