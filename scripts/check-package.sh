@@ -11,7 +11,7 @@
 #      one; the dependencies; the maintainer scripts (postinst and postrm,
 #      nothing else); the hardening of the game and of the record keeper;
 #   5. checks every shell command of the teachers' manual with `bash -n`;
-#   6. installs it with apt, checks the keeper (root:games 2755) and the
+#   6. installs it with apt, checks the keeper (games:games 6755) and the
 #      class record folder (root:games 2770), that an administrator's
 #      dpkg-statoverride of the folder is kept, that the program, menu
 #      entry, metainfo, icon, manual page and documents are where the
@@ -116,7 +116,7 @@ lintian_out=$(lintian --info --display-info --show-overrides "$dsc" "$deb" 2>&1 
 grep '^[EWIO]:' <<<"$lintian_out" | sed 's/^/    /' || true
 ! grep -q '^[EW]:' <<<"$lintian_out" || fail "lintian reports errors or warnings"
 overrides=$(grep '^O:' <<<"$lintian_out" || true)
-[ "$overrides" = "O: tarvimonda: elevated-privileges 2755 root/games [${keeper#/}]" ] \
+[ "$overrides" = "O: tarvimonda: elevated-privileges 6755 games/games [${keeper#/}]" ] \
   || fail "lintian overrides other than the keeper's set-group-id bit: $overrides"
 [ "$(ls debian/*lintian-overrides debian/source/*lintian-overrides 2>/dev/null)" = debian/tarvimonda.lintian-overrides ] \
   && [ -z "$(grep -v -e '^#' -e '^$' -e '^elevated-privileges ' debian/tarvimonda.lintian-overrides)" ] \
@@ -160,16 +160,16 @@ control_files=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed -n 's|^\./||p' | g
   || fail "the package's control files should be control, md5sums, postinst and postrm, not: $control_files"
 echo "    control files: $control_files"
 keeper_entry=$(dpkg-deb -c "$deb" | grep " \./${keeper#/}$" || true)
-[[ $keeper_entry == -rwxr-sr-x\ root/games\ * ]] || fail "the keeper in the package is not root/games 2755: $keeper_entry"
+[[ $keeper_entry == -rwsr-sr-x\ games/games\ * ]] || fail "the keeper in the package is not games/games 6755: $keeper_entry"
 
 step "Installing the package with apt"
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$deb" >/dev/null \
   || fail "apt-get could not install $deb"
 [ "$(dpkg-query -W -f='${Version}' tarvimonda)" = "$version" ] || fail "tarvimonda $version is not installed"
-[ "$(owner_mode "$keeper")" = "root:games 2755" ] || fail "$keeper is $(owner_mode "$keeper"), not root:games 2755"
+[ "$(owner_mode "$keeper")" = "games:games 6755" ] || fail "$keeper is $(owner_mode "$keeper"), not games:games 6755"
 [ "$(owner_mode "$class_folder")" = "root:games 2770" ] \
   || fail "$class_folder is $(owner_mode "$class_folder"), not root:games 2770"
-echo "    $keeper: root:games 2755"
+echo "    $keeper: games:games 6755"
 echo "    $class_folder: root:games 2770"
 # An administrator's own owner and mode for the folder outlive a reinstall;
 # without one, the package's come back.
@@ -295,7 +295,7 @@ else
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tarvimonda >/dev/null
   "${as_root[@]}" useradd -m maestra
   run_block 1
-  [ "$(owner_mode "$keeper")" = "root:games 2755" ] && [ "$(owner_mode "$class_folder")" = "root:games 2770" ] \
+  [ "$(owner_mode "$keeper")" = "games:games 6755" ] && [ "$(owner_mode "$class_folder")" = "root:games 2770" ] \
     || fail "the manual's install did not install the keeper and the class folder"
   for file in esprle.txt nesprle.txt record.pending registro.csv; do plant "$file" x; done
   run_block 2

@@ -18,7 +18,13 @@
 #     truthfully that they were beaten, the best stays with its own name,
 #     and the files stay 0660;
 #   - the register gets a line a game, which pupils cannot read and the
-#     teacher can once she is in group games.
+#     teacher can once she is in group games;
+#   - no pupil can stall, stop, own or forge the class's data: keepers held
+#     without their "go" and keepers their pupil stopped cost a classmate's
+#     save nothing, every file there belongs to games, a name with CR LF
+#     and made-up scores are refused, no register line is cut under a
+#     file-size limit, the register switch of the machine holds, and no
+#     advice tells a pupil to join group games.
 # Fails loudly at the first broken promise. Removes the accounts, folders
 # and processes it made, and the package if it installed it; safe to run
 # again.
@@ -78,7 +84,7 @@ cleanup() {
   local pid
   for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
   remove_accounts
-  rm -rf "$work" "$other"
+  rm -rf "$work" "$other" /etc/xdg/tarvimonda
   if [ "$was_installed" = installed ]; then
     find "$class" -mindepth 1 -delete 2>/dev/null || true
   else
@@ -95,6 +101,9 @@ chmod 2770 "$other"
 echo "==> Installing $deb"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$deb" >/dev/null || fail "apt-get could not install $deb"
 find "$class" -mindepth 1 -delete
+# The machine keeps a register, as a teacher turns it on.
+install -d -m 755 /etc/xdg/tarvimonda
+printf '[Register]\nEnabled=true\n' >/etc/xdg/tarvimonda/tarvimonda.conf
 
 echo "==> Accounts: ${pupils[*]} (not in games) and $teacher"
 remove_accounts
@@ -108,15 +117,21 @@ done
 # ---- The keeper, run as the game runs it ------------------------------------
 
 encoded() { python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe=""))' "$1"; }
-# A request: step folder [name score wrong register], then "go".
-request() {
-  printf 'tarvimonda-keeper 1\nstep=%s\nfolder=%s\nmake=chosen\nwait=60000\n' "$1" "$(encoded "$2")"
-  if [ "$1" = end ]; then
-    printf 'save=1\nregister=%s\nname=%s\nscore=%s\nright=%s\nwrong=%s\ntotal=%s\n' \
-      "${6:-0}" "$(encoded "$3")" "$4" "$4" "${5:-0}" "$(($4 + ${5:-0}))"
+# A request without its "go": step folder [name score wrong register]; the
+# class folder is asked for by name, as the game asks for it.
+request_only() {
+  if [ "$2" = "$class" ]; then
+    printf 'tarvimonda-keeper 2\nstep=%s\nfolder=machine\nwait=60000\n' "$1"
+  else
+    printf 'tarvimonda-keeper 2\nstep=%s\nfolder=%s\nmake=chosen\nwait=60000\n' "$1" "$(encoded "$2")"
   fi
-  printf 'end\ngo\n'
+  if [ "$1" = end ]; then
+    printf 'save=1\nregister=%s\nname=%s\nscore=%s\nwrong=%s\ntotal=%s\n' \
+      "${6:-0}" "$(encoded "$3")" "$4" "${5:-0}" "$(($4 + ${5:-0}))"
+  fi
+  printf 'end\n'
 }
+request() { request_only "$@"; printf 'go\n'; }
 # The keeper as ACCOUNT with UMASK, given REQUEST whole before it starts (a
 # keeper that refuses a request early never reads the rest).
 keeper_as() { runuser -u "$1" -- sh -c "umask $2; exec $keeper" <<<"$3"; }
@@ -307,9 +322,84 @@ grep -qx "Ok ho registrato il tuo record, C A M P I O N E" <<<"$seen" || fail "a
 ok "alunno4 played $((best + 1)) right answers: confirmed, and alunno6's start shows $((best + 1)) Giulia"
 ok "screenshots: $shots-start.png, $shots-saved.png"
 
+echo "==> No pupil can stall, stop, own or forge the class's data"
+# seconds_for COMMAND...: how long it took, in tenths of a second.
+tenths_for() { local t0 t1; t0=$(date +%s%N); "$@" >/dev/null; t1=$(date +%s%N); echo $(((t1 - t0) / 100000000)); }
+saves_now() {
+  local reply
+  reply=$(end_as alunno1 "Anna Rossi" "$1")
+  [ "$(field "$reply" record happened)" = saved ] || fail "alunno1's save of $1 failed: $reply"
+}
+# Keepers that never get their "go", started again as each one ends.
+cat >"$work/staller.sh" <<STALL
+while :; do ( cat "$work/stall-request"; sleep 600 ) | $keeper >/dev/null; done
+STALL
+request_only end "$class" "Staller" 800 0 1 >"$work/stall-request"
+chmod 644 "$work/staller.sh" "$work/stall-request"
+runuser -u alunno5 -- setsid sh "$work/staller.sh" &
+staller=$!
+started+=("$staller")
+sleep 2
+took=$(tenths_for saves_now 30)
+[ "$took" -lt 100 ] || fail "with keepers held without go, alunno1's save took $took tenths of a second"
+ok "keepers held without their go, restarted as they end: alunno1's save done in $took tenths of a second"
+pkill -u alunno5 || true
+kill "$staller" 2>/dev/null || true
+# Thirty keepers, each stopped by its pupil as soon as it runs (one that
+# already works as games cannot be stopped, and ends by itself).
+request end "$class" "Fermo" 1 0 1 >"$work/stall-go"
+chmod 644 "$work/stall-go"
+stoppers=()
+for _ in $(seq 30); do
+  runuser -u alunno5 -- sh -c "$keeper <'$work/stall-go' >/dev/null & kill -STOP \$! 2>/dev/null; true" &
+  stoppers+=($!)
+done
+wait "${stoppers[@]}" 2>/dev/null || true
+sleep 1
+took=$(tenths_for saves_now 31)
+pkill -CONT -u alunno5 || true
+pkill -KILL -u alunno5 || true
+[ "$took" -lt 100 ] || fail "with 30 keepers stopped by their pupil, alunno1's save took $took tenths of a second"
+ok "30 keepers stopped by their pupil: alunno1's save done in $took tenths of a second"
+owned=$(find "$class" -mindepth 1 ! -user games -printf '%p %u\n')
+[ -z "$owned" ] || fail "files of the class folder that are not games's: $owned"
+ok "every file in $class belongs to games"
+# A name with a line end, and made-up scores, are refused whole.
+lines_before=$(wc -l <"$class/registro.csv")
+for forged in $'Ugo\r\n2026-01-01;08:00:00;Falso;99;0;99;sì|5' "Bea|901" "Bea|32767"; do
+  reply=$(end_as alunno3 "${forged%|*}" "${forged##*|}" 0 1)
+  [ "$(field "$reply" record cause)" = bad-request ] || fail "a forged request was taken: $reply"
+done
+[ "$(wc -l <"$class/registro.csv")" = "$lines_before" ] || fail "a forged request added to the register"
+ok "a name holding CR LF, 901 and 32767 answers: each refused, no line added"
+# Under small file-size limits no register line is ever cut.
+for limit in 1 2 3 4 6 8; do
+  runuser -u alunno3 -- sh -c "ulimit -f $limit; exec $keeper" <<<"$(request end "$class" "Limitato $limit" 1 0 1)" >/dev/null || true
+done
+python3 - "$class/registro.csv" <<'PY' || fail "a register line was cut under a file-size limit"
+import csv, sys
+rows = list(csv.reader(open(sys.argv[1], encoding="utf-8", newline=""), delimiter=";"))
+assert all(len(row) in (7, 8) for row in rows[1:]), [row for row in rows if len(row) not in (7, 8)]
+PY
+ok "under file-size limits of 1 to 8 blocks, every register line is whole"
+# With the register off on the machine, a pupil's request adds no line.
+printf '[Register]\nEnabled=false\n' >/etc/xdg/tarvimonda/tarvimonda.conf
+lines_before=$(wc -l <"$class/registro.csv")
+reply=$(end_as alunno3 "Spento" 1 0 1)
+[ "$(field "$reply" register cause)" = register-off ] && [ "$(wc -l <"$class/registro.csv")" = "$lines_before" ] \
+  || fail "with the register off, a pupil's request added a line: $reply"
+printf '[Register]\nEnabled=true\n' >/etc/xdg/tarvimonda/tarvimonda.conf
+ok "with the register off on the machine, a pupil's register=1 adds no line"
+# The class folder under another spelling: the advice is the game's own
+# setting, never a group.
+said=$(runuser -u alunno3 -- env -i HOME=/home/alunno3 /usr/bin/tarvimonda --check --record-folder /var/games//tarvimonda/ 2>&1 || true)
+! grep -q 'usermod' <<<"$said" || fail "the check advised joining a group: $said"
+ok "the class folder under another spelling: no advice to join a group"
+[ "$(shown_by alunno2)" = "31 Anna Rossi" ] || fail "the record is '$(shown_by alunno2)', not alunno1's 31"
+
 echo "==> The package's promises, read back"
-[ "$(stat -c '%U:%G %a' "$keeper")" = "root:games 2755" ] || fail "$keeper is $(stat -c '%U:%G %a' "$keeper")"
+[ "$(stat -c '%U:%G %a' "$keeper")" = "games:games 6755" ] || fail "$keeper is $(stat -c '%U:%G %a' "$keeper")"
 [ "$(stat -c '%U:%G %a' "$class")" = "root:games 2770" ] || fail "$class is $(stat -c '%U:%G %a' "$class")"
-ok "$keeper root:games 2755, $class root:games 2770"
+ok "$keeper games:games 6755, $class root:games 2770"
 
 echo "pupil-check: OK"
