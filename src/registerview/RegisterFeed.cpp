@@ -19,6 +19,22 @@ QThreadPool *readers()
     return pool;
 }
 
+// Adds the texts a read found to those kept, each once: where each one of
+// the read is now among them.
+QList<int> merged(const QStringList &found, QStringList &kept, QHash<QString, int> &index)
+{
+    QList<int> where(found.size());
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        auto known = index.constFind(found[i]);
+        if (known == index.cend()) {
+            known = index.insert(found[i], int(kept.size()));
+            kept.append(found[i]);
+        }
+        where[i] = *known;
+    }
+    return where;
+}
+
 } // namespace
 
 void RegisterData::apply(const RegisterRead &read)
@@ -30,24 +46,8 @@ void RegisterData::apply(const RegisterRead &read)
         unreadable = m_settledUnreadable;
     }
     const ParsedRegister &parsed = read.parsed;
-    QList<int> indexOf(parsed.names.size());
-    for (qsizetype i = 0; i < parsed.names.size(); ++i) {
-        auto known = m_nameIndex.constFind(parsed.names[i]);
-        if (known == m_nameIndex.cend()) {
-            known = m_nameIndex.insert(parsed.names[i], int(names.size()));
-            names.append(parsed.names[i]);
-        }
-        indexOf[i] = *known;
-    }
-    QList<int> accountOf(parsed.accounts.size());
-    for (qsizetype i = 0; i < parsed.accounts.size(); ++i) {
-        auto known = m_accountIndex.constFind(parsed.accounts[i]);
-        if (known == m_accountIndex.cend()) {
-            known = m_accountIndex.insert(parsed.accounts[i], int(accounts.size()));
-            accounts.append(parsed.accounts[i]);
-        }
-        accountOf[i] = *known;
-    }
+    const QList<int> indexOf = merged(parsed.names, names, m_nameIndex);
+    const QList<int> accountOf = merged(parsed.accounts, accounts, m_accountIndex);
     games.reserve(games.size() + parsed.games.size());
     for (RegisterGame game : parsed.games) {
         game.name = indexOf[game.name];
