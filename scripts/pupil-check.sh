@@ -336,15 +336,16 @@ while :; do ( cat "$work/stall-request"; sleep 600 ) | $keeper >/dev/null; done
 STALL
 request_only end "$class" "Staller" 800 0 1 >"$work/stall-request"
 chmod 644 "$work/staller.sh" "$work/stall-request"
-runuser -u alunno5 -- setsid sh "$work/staller.sh" &
+runuser -u alunno5 -- setsid sh "$work/staller.sh" 2>/dev/null &
 staller=$!
 started+=("$staller")
 sleep 2
 took=$(tenths_for saves_now 30)
 [ "$took" -lt 100 ] || fail "with keepers held without go, alunno1's save took $took tenths of a second"
 ok "keepers held without their go, restarted as they end: alunno1's save done in $took tenths of a second"
-pkill -u alunno5 || true
+pkill -U alunno5 || true
 kill "$staller" 2>/dev/null || true
+wait "$staller" 2>/dev/null || true
 # Thirty keepers, each stopped by its pupil as soon as it runs (one that
 # already works as games cannot be stopped, and ends by itself).
 request end "$class" "Fermo" 1 0 1 >"$work/stall-go"
@@ -357,10 +358,14 @@ done
 wait "${stoppers[@]}" 2>/dev/null || true
 sleep 1
 took=$(tenths_for saves_now 31)
-pkill -CONT -u alunno5 || true
-pkill -KILL -u alunno5 || true
+# By real user: a keeper stopped as it started still has the pupil's.
+pkill -CONT -U alunno5 || true
+pkill -KILL -U alunno5 || true
 [ "$took" -lt 100 ] || fail "with 30 keepers stopped by their pupil, alunno1's save took $took tenths of a second"
 ok "30 keepers stopped by their pupil: alunno1's save done in $took tenths of a second"
+# Keepers that could not be stopped finish their own games first.
+for _ in $(seq 200); do pgrep -f "^$keeper\$" >/dev/null || break; sleep 0.1; done
+! pgrep -f "^$keeper\$" >/dev/null || fail "keepers still run 20 s later: $(pgrep -a -f "^$keeper\$")"
 owned=$(find "$class" -mindepth 1 ! -user games -printf '%p %u\n')
 [ -z "$owned" ] || fail "files of the class folder that are not games's: $owned"
 ok "every file in $class belongs to games"
