@@ -116,8 +116,9 @@ bool numbers(QByteArrayView text, char separator, std::array<int, 3> &values, in
     }
 }
 
-// YYYY-MM-DD as the game writes it, or DD/MM/YYYY as a spreadsheet with
-// Italian settings may save it back.
+// YYYY-MM-DD as the game writes it, or DD/MM/YYYY or DD/MM/YY as a
+// spreadsheet with Italian settings may save it back (years 00-79 are
+// 2000-2079, 80-99 are 1980-1999).
 std::optional<qint64> dayOf(QByteArrayView text)
 {
     std::array<int, 3> v{};
@@ -126,6 +127,8 @@ std::optional<qint64> dayOf(QByteArrayView text)
         date = QDate(v[0], v[1], v[2]);
     else if (numbers(text, '/', v, 3) && v[2] >= 1000)
         date = QDate(v[2], v[1], v[0]);
+    else if (numbers(text, '/', v, 3) && text.size() - text.lastIndexOf('/') == 3)
+        date = QDate(v[2] < 80 ? 2000 + v[2] : 1900 + v[2], v[1], v[0]);
     if (!date.isValid())
         return std::nullopt;
     return date.toJulianDay();

@@ -159,7 +159,9 @@ std::optional<bool> yesOrNo(const QByteArray &value)
 {
     // "sì" typed on another keyboard may come as 'i' and a combining accent.
     const QString word = QString::fromUtf8(value).normalized(QString::NormalizationForm_C).toLower();
-    static const QStringList yes{QStringLiteral("true"), QStringLiteral("sì"), QStringLiteral("vero"), QStringLiteral("1")};
+    // "si" as well: many keyboards have no ì at hand.
+    static const QStringList yes{QStringLiteral("true"), QStringLiteral("sì"), QStringLiteral("si"), QStringLiteral("vero"),
+                                 QStringLiteral("1")};
     static const QStringList no{QStringLiteral("false"), QStringLiteral("no"), QStringLiteral("falso"), QStringLiteral("0")};
     if (yes.contains(word))
         return true;
@@ -226,7 +228,15 @@ std::optional<QString> iniValue(const QByteArray &text, const QString &section, 
 
 QStringList configurationFiles()
 {
-    return QStandardPaths::locateAll(QStandardPaths::GenericConfigLocation, QLatin1StringView(kConfigurationFile));
+    // A folder (or anything else) in a file's place is listed too, so that
+    // it is named as unusable instead of passed over in silence.
+    QStringList files;
+    for (const QString &folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
+        const QString path = folder + u'/' + QLatin1StringView(kConfigurationFile);
+        if (QFileInfo(path).exists() && !files.contains(path))
+            files << path;
+    }
+    return files;
 }
 
 Configuration readConfiguration(const QStringList &files)

@@ -49,8 +49,8 @@ QStringList configurationFiles();
 
 Configuration readConfiguration(const QStringList &files = configurationFiles());
 
-// The words Enabled takes, in any capitals: true/false, sì/no, vero/falso,
-// 1/0. Anything else is nothing.
+// The words Enabled takes, in any capitals: true/false, sì (or si)/no,
+// vero/falso, 1/0. Anything else is nothing.
 std::optional<bool> yesOrNo(const QByteArray &value);
 
 // A path as a person reads it: bytes that are not UTF-8 are shown as \xNN,

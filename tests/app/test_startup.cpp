@@ -90,14 +90,14 @@ private Q_SLOTS:
         add("no equals sign", "[Record]\nFolder /srv/x\n", ", riga 2: la riga non è né una sezione «[Nome]» né un'impostazione «Chiave=valore»" + personal);
         add("quotes", "[Record]\nFolder=\"/srv/x\n", ", riga 2: le virgolette di «\"/srv/x» non sono chiuse" + personal);
         add("empty", "\n[Record]\nFolder=\"\"\n", ", riga 3: Folder non indica alcuna cartella" + personal);
-        for (const char *word : {"si", "yes", "on", "forse"})
+        for (const char *word : {"yes", "on", "forse"})
             add(word, QByteArray("[Register]\nEnabled=").append(word).constData(),
                 QStringLiteral(", riga 2: Enabled=%1 non si capisce: si scrive true o false (oppure sì o no, vero o falso, 1 o 0)").arg(QLatin1StringView(word)) + stillOn);
         // Both comment marks the configuration's documentation names.
         add("comments", "; nota\n# nota\n[Register]\n; Enabled=false\n", {}, true);
         for (const char *word : {"false", "No", "FALSO", "0"})
             add(word, QByteArray("[Register]\nEnabled=").append(word).constData(), {}, false);
-        for (const char *word : {"TRUE", "S\xc3\x8c", "Vero", "1"})
+        for (const char *word : {"TRUE", "S\xc3\x8c", "si", "SI", "Vero", "1"})
             add(word, QByteArray("[Register]\nEnabled=").append(word).constData(), {}, true);
     }
     void everyLineIsJudged()
@@ -114,6 +114,21 @@ private Q_SLOTS:
         QCOMPARE(configuration.problems, problem.isEmpty() ? QStringList() : QStringList{user + problem.replace(QStringLiteral("MACHINE"), machine)});
         QCOMPARE(configuration.registerEnabled, enabled);
         QCOMPARE(configuration.recordFolder, std::optional<QByteArray>());
+    }
+
+    // A folder in the configuration file's place is named, with its path,
+    // never passed over in silence.
+    void aConfigurationThatIsNoFileIsNamed()
+    {
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+        QVERIFY(QDir().mkpath(home.filePath(QLatin1String(kConfigurationFile))));
+        const Configuration configuration = readConfiguration();
+        qputenv("XDG_CONFIG_HOME", oldHome);
+        QCOMPARE(configuration.problems.size(), 1);
+        QVERIFY2(configuration.problems.first().startsWith(home.filePath(QLatin1String(kConfigurationFile))),
+                 qPrintable(configuration.problems.first()));
     }
 
     // A folder's bytes are kept as given, from a file and from the command

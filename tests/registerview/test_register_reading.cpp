@@ -79,6 +79,9 @@ private Q_SLOTS:
         QTest::newRow("Windows-1252 and an Italian date, as a spreadsheet saves them")
             << QByteArray("13/05/2024;10:00;Niccol\xF2" ";5;2;7;S\xCC" "\r\n")
             << QStringList{QStringLiteral("Niccolò|5|2|7|sì") + at} << 0;
+        // Calc's default short date: two-digit years are this century's.
+        QTest::newRow("a short Italian date") << QByteArray("13/05/24;10:00;Bea;5;2;7;no\r\n")
+                                              << QStringList{QStringLiteral("Bea|5|2|7|no") + at} << 0;
         // Each broken line is counted once; a quote left open does not
         // swallow the good line after it; blank lines are no lines.
         QTest::newRow("unreadable lines")
