@@ -49,6 +49,10 @@ QString folderReason(const Outcome &outcome, const RecordContext &context)
     const QString detail = errorReason(outcome.error);
     switch (outcome.cause) {
     case Cause::FolderMissing:
+        // A chosen folder is never made by the game: the teacher makes it.
+        if (!context.chosenIn.isEmpty() && (outcome.error == ENOENT || outcome.error == 0))
+            return QStringLiteral("la cartella non esiste, e il gioco non crea mai una cartella scelta: la crea "
+                                  "l'insegnante");
         return outcome.error == ENOENT || outcome.error == 0
                    ? QStringLiteral("la cartella non esiste e non si può creare")
                    : QStringLiteral("la cartella non esiste e non si può creare (%1)").arg(detail);

@@ -140,10 +140,14 @@ int main()
 
     PipeGate gate(input);
     const qint64 registerMaxMB = request.machineFolder ? machine.registerMaxMB : kDefaultRegisterMaxMB;
+    // The machine's folder may be made again where the package made it; the
+    // player's own with its parents; a chosen one never.
+    using Making = recordio::RecordFolder::Making;
+    const Making making = request.machineFolder ? Making::LastPartOnly
+                          : request.perUser    ? Making::WithParents
+                                               : Making::Never;
     RecordSteps steps(request.machineFolder ? machineRecordFolder(machine, TARVIMONDA_MACHINE_FOLDER) : request.folder,
-                      request.perUser ? recordio::RecordFolder::Making::WithParents
-                                      : recordio::RecordFolder::Making::LastPartOnly,
-                      gate, request.lockWaitMs, registerMaxMB << 20);
+                      making, gate, request.lockWaitMs, registerMaxMB << 20);
     record::GameEndOutcome outcome;
     switch (request.step) {
     case keeper::Request::Step::Start: outcome.record = steps.start(); break;

@@ -48,6 +48,8 @@ bool RecordFolder::isMissing() const
 
 int RecordFolder::make(Making making) const
 {
+    if (making == Making::Never)
+        return ENOENT;
     if (making == Making::WithParents) {
         // Each missing part in turn, as `mkdir -p` does.
         for (qsizetype slash = m_path.indexOf('/', 1); slash > 0; slash = m_path.indexOf('/', slash + 1)) {

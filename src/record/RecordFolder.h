@@ -40,10 +40,11 @@ struct Head
 class RecordFolder
 {
 public:
-    // How a missing folder is made: a chosen one only as its last part, so
-    // a share that is not mounted is never replaced by a local folder; the
-    // per-user one with its parents.
-    enum class Making { LastPartOnly, WithParents };
+    // How a missing folder is made: a chosen one never (a share that is not
+    // mounted, or a name mistyped, must not become a local folder); the
+    // machine's class folder only as its last part; the per-user one with
+    // its parents.
+    enum class Making { Never, LastPartOnly, WithParents };
 
     // path: the folder as the system names it (a link to a folder is
     // followed: a teacher may point at a share that way).

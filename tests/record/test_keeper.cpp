@@ -224,21 +224,31 @@ private Q_SLOTS:
     }
 
     // The machine's class folder, made by the first keeper that finds it
-    // missing, must let the whole class in, whatever that pupil's umask.
+    // missing, must let the whole class in, whatever that pupil's umask; a
+    // chosen folder is never made, not even by a save.
     void aFolderItMakesIsTheClasss()
     {
-        const QString made = m_dir + QStringLiteral("classe");
+        const QString machine = QStringLiteral(TARVIMONDA_TEST_MACHINE_FOLDER);
+        QDir(machine).removeRecursively();
         keeper::Request start;
-        start.folder = QFile::encodeName(made);
+        start.machineFolder = true;
         QProcess keeper;
         keeper.setChildProcessModifier([] { ::umask(077); });
-        keeper.start(QStringLiteral(TARVIMONDA_KEEPER), {});
+        keeper.start(QStringLiteral(TARVIMONDA_KEEPER_TEST), {});
         keeper.write(keeper::encodeRequest(start) + "go\ngo\ngo\n");
         keeper.closeWriteChannel();
         const auto outcome = outcomeOf(keeper);
         QVERIFY(outcome);
         QCOMPARE(outcome->record.cause, Cause::None);
-        QCOMPARE(modeOf(made) & 0777, mode_t(0775));
+        QCOMPARE(modeOf(machine) & 0777, mode_t(0775));
+        QDir(machine).removeRecursively();
+
+        const QString chosen = m_dir + QStringLiteral("scelta");
+        auto save = startKeeper(QStringLiteral(TARVIMONDA_KEEPER), endRequest(chosen, 12, QStringLiteral("Luca"), true));
+        const auto saved = outcomeOf(*save);
+        QVERIFY(saved);
+        QCOMPARE(saved->record.cause, Cause::FolderMissing);
+        QVERIFY(!QFileInfo::exists(chosen));
     }
 
     // Descriptors a caller leaves open are not the keeper's to use, and

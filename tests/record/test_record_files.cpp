@@ -52,19 +52,21 @@ private Q_SLOTS:
         QTest::addColumn<bool>("chosen");
         QTest::newRow("per-user: with its parents") << QStringLiteral("a/b") << false;
         QTest::newRow("per-user, slashes at the end") << QStringLiteral("a/b///") << false;
-        // A share that is not mounted is never made a local folder.
-        QTest::newRow("chosen: its last part only") << QStringLiteral("a/b") << true;
+        // A share that is not mounted is never made a local folder, nor is
+        // a chosen folder whose parent is there.
+        QTest::newRow("chosen, its parent missing") << QStringLiteral("a/b") << true;
+        QTest::newRow("chosen, its parent there") << QStringLiteral("b") << true;
     }
     void missingFolderIsMadeAsItsOriginWants()
     {
         QFETCH(QString, given);
         QFETCH(bool, chosen);
         using Making = recordio::RecordFolder::Making;
-        const record::Outcome start = startIn(m_dir + given, chosen ? Making::LastPartOnly : Making::WithParents);
+        const record::Outcome start = startIn(m_dir + given, chosen ? Making::Never : Making::WithParents);
         QCOMPARE(start.happened, chosen ? Happened::Failed : Happened::Read);
         QCOMPARE(start.cause, chosen ? Cause::FolderMissing : Cause::None);
-        QCOMPARE(QFileInfo(m_dir + QStringLiteral("a/b")).isDir(), !chosen);
-        QCOMPARE(QFileInfo::exists(m_dir + QStringLiteral("a")), !chosen);
+        QCOMPARE(QFileInfo(m_dir + given).isDir(), !chosen);
+        QCOMPARE(QFileInfo::exists(m_dir + given.section(u'/', 0, 0)), !chosen);
     }
 
     // --- start-up: prepare and load ---
