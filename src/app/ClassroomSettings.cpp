@@ -67,6 +67,11 @@ QString keeperProgramOf(const ClassroomSettings &settings)
     return companionProgram(QStringLiteral("tarvimonda-keeper"), QStringLiteral(TARVIMONDA_KEEPER_PATH));
 }
 
+bool refusedAsAdministrator(const ClassroomSettings &settings)
+{
+    return settings.recordFolderChosen && settings.asAdministrator;
+}
+
 QString registerProgram()
 {
     return companionProgram(QStringLiteral("tarvimonda-register"), QStringLiteral(TARVIMONDA_REGISTER_PATH));

@@ -44,6 +44,11 @@ QString defaultRecordFolder();
 // tree), else where the package puts it.
 QString keeperProgramOf(const ClassroomSettings &settings);
 
+// An administrator's files in a class folder (an empty mount point, say)
+// would shut the pupils out: a game run as root keeps no record in a chosen
+// folder, and the teacher's check says the same.
+bool refusedAsAdministrator(const ClassroomSettings &settings);
+
 // The register window's program, found the same way. A program of its own,
 // so that the game never loads the charts' and printing's libraries.
 QString registerProgram();

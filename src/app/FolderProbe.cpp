@@ -16,6 +16,8 @@ FolderAccess probeRecordFolder(const ClassroomSettings &settings)
 {
     const RecordFolderChoice folder = recordFolderOf(settings);
     const RecordContext context = recordContextFor(settings);
+    if (refusedAsAdministrator(settings))
+        return {false, checkProblem(record::Outcome::failed(Cause::RootRefused), context), {}};
     keeper::Request request;
     request.step = keeper::Request::Step::Check;
     request.machineFolder = folder.machine;

@@ -18,9 +18,7 @@ RecordKeeping::RecordKeeping(ClassroomSettings settings)
     m_folder = folder.path;
     m_machineFolder = folder.machine;
     m_perUser = !folder.classFolder;
-    // An administrator's files in a class folder (an empty mount point, say)
-    // would shut the pupils out: such a game keeps no record there.
-    m_refused = m_settings.recordFolderChosen && m_settings.asAdministrator;
+    m_refused = refusedAsAdministrator(m_settings);
     m_context = recordContextFor(m_settings);
 }
 

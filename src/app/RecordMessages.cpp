@@ -218,7 +218,17 @@ RecordContext recordContextFor(const ClassroomSettings &settings)
             account ? QString::fromUtf8(account->pw_name) : QString::number(::getuid())};
 }
 
-QString checkProblem(const Outcome &check, const RecordContext &context) { return stepReason(check, context); }
+QString checkProblem(const Outcome &check, const RecordContext &context)
+{
+    // The check takes no time to wait: it tells the lock as it finds it.
+    if (check.cause == Cause::LockBusy)
+        return QStringLiteral("la cartella %1 è bloccata in questo momento %2 (il controllo non aspetta; una "
+                              "partita che finisce aspetta fino a %3 secondi). %4")
+            .arg(context.folder, heldBy(check.holder))
+            .arg(context.waitSeconds)
+            .arg(lockFix(check.holder));
+    return stepReason(check, context);
+}
 
 QString registerProblem(const Outcome &outcome, const RecordContext &context)
 {

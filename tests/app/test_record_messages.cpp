@@ -101,6 +101,16 @@ private Q_SLOTS:
                  qPrintable(said));
     }
 
+    // The teacher's check does not wait for a lock: it never says it did.
+    void theCheckTellsALockAsItFindsIt()
+    {
+        Outcome check = held(Outcome(), 4242);
+        check.happened = Happened::Read;
+        check.cause = Cause::LockBusy;
+        const QString said = checkProblem(check, kContext);
+        QVERIFY2(!said.contains(QStringLiteral("per tutti i")) && said.contains(QStringLiteral("4242")), qPrintable(said));
+    }
+
     void startReadsPastALockHeldForGood()
     {
         Outcome start = held(Outcome(), 4242);
