@@ -53,9 +53,10 @@ bool refusedAsAdministrator(const ClassroomSettings &settings);
 // so that the game never loads the charts' and printing's libraries.
 QString registerProgram();
 
-// The folder the record is kept in: the one chosen, else the machine's
-// class folder when the keeper is installed to serve it (set-group-id),
-// else the per-user folder; and whether it is a class folder.
+// The folder the record is kept in: the machine's class folder when the
+// keeper is installed to serve it (set-group-id) and this account chose no
+// folder of its own, else the one chosen, else the per-user folder; and
+// whether it is a class folder.
 struct RecordFolderChoice
 {
     QByteArray path; // absolute, the bytes as the system holds them
