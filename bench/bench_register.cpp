@@ -2,7 +2,7 @@
 // REGISTER_GAMES) in the register window, beside the time to simply read
 // the file: the ratio is the figure to compare, the machine being shared
 // and noisy. REGISTER_OUT keeps a copy of the register for other runs.
-#include "record/Register.h"
+#include "fileformats/RegisterFormat.h"
 #include "registerview/RegisterWindow.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Feeds arbitrary text to the leading-number reader, as UTF-16 and as
 // UTF-8, and arbitrary doubles to the 16-bit rounding. Aborts on a broken
 // invariant so libFuzzer keeps the input.
-#include "play/Numbers.h"
+#include "state/Numbers.h"
 
 #include <QString>
 

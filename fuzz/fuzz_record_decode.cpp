@@ -2,7 +2,7 @@
 // longer file. Aborts on a broken invariant so libFuzzer keeps the input.
 #include "Utf8.h"
 #include "record/RecordNames.h"
-#include "record/RecordText.h"
+#include "fileformats/RecordText.h"
 
 #include <cstdio>
 #include <cstdlib>

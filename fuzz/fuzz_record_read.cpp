@@ -3,7 +3,7 @@
 #include "record/RecordFolder.h"
 #include "record/RecordNames.h"
 #include "record/RecordSteps.h"
-#include "record/RecordText.h"
+#include "fileformats/RecordText.h"
 #include "record/WriteGate.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "app/FolderProbe.h"
 
-#include "app/ClassroomSettings.h"
+#include "startup/ClassroomSettings.h"
 #include "app/RecordMessages.h"
 #include "keeper/KeeperProtocol.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/KeeperRun.h"
 #include "keeper/KeeperProtocol.h"
-#include "play/Numbers.h"
+#include "state/Numbers.h"
 #include "record/RecordNames.h"
 
 

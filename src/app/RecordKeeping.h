@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ClassroomSettings.h"
+#include "startup/ClassroomSettings.h"
 #include "app/RecordMessages.h"
 #include "keeper/KeeperProtocol.h"
 #include "record/RecordOutcome.h"

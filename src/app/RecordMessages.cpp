@@ -1,6 +1,6 @@
 #include "app/RecordMessages.h"
 
-#include "play/Numbers.h"
+#include "state/Numbers.h"
 #include "record/RecordNames.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/ClassroomSettings.h"
+#include "startup/ClassroomSettings.h"
 #include "app/Dialogs.h"
-#include "app/SystemErrors.h"
+#include "startup/SystemErrors.h"
 #include "record/RecordOutcome.h"
 
 #include <QList>

@@ -6,7 +6,7 @@
 #include "exercise/Gradient.h"
 #include "play/Countdown.h"
 #include "play/Judge.h"
-#include "play/Numbers.h"
+#include "state/Numbers.h"
 #include "ui/ExerciseDrawing.h"
 #include "ui/Label.h"
 #include "ui/PictureButton.h"

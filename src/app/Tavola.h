@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/BesidePrompt.h"
-#include "app/ClassroomSettings.h"
+#include "startup/ClassroomSettings.h"
 #include "app/Dialogs.h"
 #include "app/MenuFocus.h"
 #include "app/RecordKeeping.h"

@@ -1,7 +1,7 @@
 #include "app/TeacherCheck.h"
 
-#include "app/ClassroomSettings.h"
-#include "app/CommandLine.h"
+#include "startup/ClassroomSettings.h"
+#include "startup/CommandLine.h"
 #include "app/FolderProbe.h"
 #include "record/RecordNames.h"
 #include "settings/Configuration.h"

@@ -1,6 +1,6 @@
 #include "play/Countdown.h"
 
-#include "play/Numbers.h"
+#include "state/Numbers.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "play/Judge.h"
 
-#include "play/Numbers.h"
+#include "state/Numbers.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fileformats/RecordText.h"
+
 #include <QtGlobal>
 
 // The files of a record folder and the limits every step over them keeps.
@@ -11,14 +13,6 @@ inline constexpr auto kRecordLockName = "record.lock";
 // file is touched, so a save cut short is completed at the next start.
 inline constexpr auto kPendingName = "record.pending";
 inline constexpr auto kRegisterFileName = "registro.csv";
-
-// Longest text a record file contributes to the window. A larger file is
-// read up to this many bytes, so start-up never hangs on a huge file.
-inline constexpr qint64 kMaxRecordBytes = 4096;
-
-// Longest name a save writes, encoded: with its CR LF it still fits in what
-// a start reads back.
-inline constexpr qint64 kMaxNameBytes = kMaxRecordBytes - 2;
 
 // How long a step waits for other copies of the program to finish theirs:
 // enough for a whole class ending at once on a slow network share.

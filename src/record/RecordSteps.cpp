@@ -1,11 +1,11 @@
 #include "record/RecordSteps.h"
 
-#include "play/Numbers.h"
+#include "state/Numbers.h"
 #include "record/FolderDiagnosis.h"
 #include "record/PendingSave.h"
 #include "record/RecordLock.h"
 #include "record/RecordNames.h"
-#include "record/RecordText.h"
+#include "fileformats/RecordText.h"
 #include "record/Register.h"
 #include "record/StagedFile.h"
 #include "record/WriteGate.h"

@@ -16,18 +16,6 @@ using record::Outcome;
 
 namespace {
 
-QByteArray csvField(QString text)
-{
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    if (!text.isEmpty() && formulaStarts.contains(text.front()))
-        text.prepend(u'\'');
-    const bool quoted = text.contains(u';') || text.contains(u'"') || text.contains(u'\r') || text.contains(u'\n')
-                        || (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
-    if (quoted)
-        text = u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
-    return text.toUtf8();
-}
-
 // Writes all of bytes at the end of the file, or puts the file back to the
 // length it had.
 bool appendWhole(int fd, off_t size, const QByteArray &bytes)
@@ -66,29 +54,6 @@ Placement placementIn(int fd, off_t size)
 }
 
 } // namespace
-
-QByteArray registerField(const QString &text) { return csvField(text); }
-
-QByteArray registerHeader() { return QByteArrayLiteral("Data;Ora;Nome;Esatte;Errate;Totali;Record;Account\r\n"); }
-
-QByteArray registerLine(const RegisterEntry &entry)
-{
-    const QByteArray fields[] = {
-        entry.endedAt.toString(QStringLiteral("yyyy-MM-dd")).toUtf8(),
-        entry.endedAt.toString(QStringLiteral("HH:mm:ss")).toUtf8(),
-        csvField(entry.name),
-        QByteArray::number(entry.right),
-        QByteArray::number(entry.wrong),
-        QByteArray::number(entry.total),
-        entry.newRecord ? QByteArray("sì") : QByteArray("no"),
-        csvField(entry.account),
-    };
-    QByteArray line;
-    for (const QByteArray &field : fields)
-        line += field + ';';
-    line.chop(1);
-    return line + "\r\n";
-}
 
 Outcome registerRoom(const recordio::RecordFolder &folder, qint64 maxBytes)
 {

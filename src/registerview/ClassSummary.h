@@ -1,7 +1,7 @@
 #pragma once
 
 #include "registerview/Period.h"
-#include "registerview/RegisterParser.h"
+#include "fileformats/RegisterParser.h"
 
 #include <optional>
 

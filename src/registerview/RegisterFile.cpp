@@ -1,6 +1,6 @@
 #include "registerview/RegisterFile.h"
 
-#include "app/SystemErrors.h"
+#include "startup/SystemErrors.h"
 #include "record/Fd.h"
 #include "record/RecordNames.h"
 #include "record/RecordOutcome.h"

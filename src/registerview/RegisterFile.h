@@ -1,6 +1,6 @@
 #pragma once
 
-#include "registerview/RegisterParser.h"
+#include "fileformats/RegisterParser.h"
 
 #include <QByteArray>
 #include <QString>

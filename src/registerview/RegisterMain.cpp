@@ -1,7 +1,7 @@
 // The teacher's register window, started by "tarvimonda --register" with the
 // game's own arguments.
-#include "app/CommandLine.h"
-#include "app/ProcessContext.h"
+#include "startup/CommandLine.h"
+#include "startup/ProcessContext.h"
 #include "registerview/RegisterProgram.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "registerview/RegisterProgram.h"
 
-#include "app/ClassroomSettings.h"
-#include "app/CommandLine.h"
-#include "app/Translations.h"
+#include "startup/ClassroomSettings.h"
+#include "startup/CommandLine.h"
+#include "startup/Translations.h"
 #include "record/RecordNames.h"
 
 #include <QDir>

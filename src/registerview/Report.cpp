@@ -1,6 +1,6 @@
 #include "registerview/Report.h"
 
-#include "app/SystemErrors.h"
+#include "startup/SystemErrors.h"
 #include "registerview/ProgressChart.h"
 #include "registerview/PupilColumns.h"
 #include "registerview/RegisterFile.h"

@@ -1,6 +1,6 @@
 #include "registerview/SummaryCsv.h"
 
-#include "record/Register.h"
+#include "fileformats/RegisterFormat.h"
 #include "registerview/PupilColumns.h"
 
 

@@ -1,12 +1,12 @@
 // What the program is started with: the command line and the teacher's
 // configuration file, and the real program answering --help and --check
 // with no display, and surviving how it was started.
-#include "app/ClassroomSettings.h"
-#include "app/CommandLine.h"
+#include "startup/ClassroomSettings.h"
+#include "startup/CommandLine.h"
 #include "record/RecordNames.h"
 #include "settings/Configuration.h"
-#include "app/Translations.h"
-#include "app/Version.h"
+#include "startup/Translations.h"
+#include "startup/Version.h"
 
 #include <QDir>
 #include <QFileInfo>

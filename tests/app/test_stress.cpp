@@ -4,8 +4,8 @@
 // Every run is reproducible from its seed.
 #include "GameFixture.h"
 
-#include "play/Numbers.h"
-#include "record/RecordText.h"
+#include "state/Numbers.h"
+#include "fileformats/RecordText.h"
 #include "ui/PictureButton.h"
 
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "RecordStepsRun.h"
 #include "keeper/KeeperProtocol.h"
 #include "record/PendingSave.h"
-#include "record/RecordText.h"
+#include "fileformats/RecordText.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "FileBytes.h"
 #include "RecordStepsRun.h"
-#include "record/RecordText.h"
+#include "fileformats/RecordText.h"
 
 #include <QDateTime>
 #include <QDir>

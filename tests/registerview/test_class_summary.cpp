@@ -1,9 +1,9 @@
 // The figures of the register window from a small register with known
 // answers: pupils grouped, periods, shares, trends, the chart, the words a
 // screen reader hears, the CSV; and where the register is looked for.
-#include "app/ClassroomSettings.h"
-#include "app/CommandLine.h"
-#include "record/Register.h"
+#include "startup/ClassroomSettings.h"
+#include "startup/CommandLine.h"
+#include "fileformats/RegisterFormat.h"
 #include "registerview/ChartData.h"
 #include "registerview/PupilColumns.h"
 #include "registerview/PupilTableModel.h"

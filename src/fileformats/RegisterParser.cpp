@@ -1,7 +1,7 @@
-#include "registerview/RegisterParser.h"
+#include "fileformats/RegisterParser.h"
 
-#include "record/Register.h"
-#include "record/RecordText.h"
+#include "fileformats/RegisterFormat.h"
+#include "fileformats/RecordText.h"
 
 #include <QDate>
 #include <QHash>
@@ -11,13 +11,10 @@
 
 namespace {
 
-// A quoted name may hold a line break, yet a quote left open must not
-// swallow the lines after it: past the longest line the game writes it is
-// a broken line.
-constexpr qsizetype kMaxRecordBytes = kMaxRegisterLineBytes;
-// Eight fields (seven before the account was kept); a spreadsheet may add
-// an empty one at the end.
-constexpr int kMaxFields = 9;
+using namespace registerformat;
+
+// A spreadsheet may add an empty field at the end.
+constexpr int kMaxFields = ColumnCount + 1;
 
 struct Field
 {
@@ -38,7 +35,10 @@ qsizetype recordEnd(QByteArrayView bytes, qsizetype start)
         } else if (c == '\n') {
             if (!inQuotes)
                 return i;
-            if (i - start > kMaxRecordBytes)
+            // A quoted name may hold a line break, yet a quote left open must
+            // not swallow the lines after it: past the longest line the
+            // keeper writes it is a broken line.
+            if (i - start > kMaxRegisterLineBytes)
                 return -1;
         }
     }
@@ -70,10 +70,10 @@ int splitFields(QByteArrayView line, Fields &fields)
             }
             field = {line.sliced(i + 1, j - i - 1), true};
             end = j + 1;
-            if (end < line.size() && line[end] != ';')
+            if (end < line.size() && line[end] != kSeparator)
                 return -1;
         } else {
-            end = line.indexOf(';', i);
+            end = line.indexOf(kSeparator, i);
             if (end < 0)
                 end = line.size();
             field = {line.sliced(i, end - i), false};
@@ -150,14 +150,14 @@ std::optional<int> secondOf(QByteArrayView text)
 
 std::optional<bool> recordFlag(QByteArrayView text)
 {
-    if (text == "no")
+    if (text == kNo)
         return false;
-    if (text == "sì")
+    if (text == kYes)
         return true;
     const QString word = decodeRecordText(text.toByteArray()).trimmed().toCaseFolded();
-    if (word == u"no")
+    if (word == QLatin1String(kNo))
         return false;
-    if (word == u"sì" || word == u"si")
+    if (word == QString::fromUtf8(kYes) || word == u"si")
         return true;
     return std::nullopt;
 }
@@ -165,7 +165,7 @@ std::optional<bool> recordFlag(QByteArrayView text)
 bool isBlank(QByteArrayView line)
 {
     for (const char c : line)
-        if (c != ';' && c != ' ' && c != '\t' && c != '"')
+        if (c != kSeparator && c != ' ' && c != '\t' && c != '"')
             return false;
     return true;
 }
@@ -184,29 +184,30 @@ public:
             return true;
         Fields f;
         const int count = splitFields(line, f);
-        if (count < 7)
+        if (count < kColumnsBeforeAccount)
             return false;
-        for (int i = 8; i < count; ++i)
+        for (int i = ColumnCount; i < count; ++i)
             if (!f[i].text.trimmed().isEmpty())
                 return false;
-        if (f[0].text.trimmed().compare("Data", Qt::CaseInsensitive) == 0)
+        static const QByteArray headerStart = registerHeader().first(registerHeader().indexOf(kSeparator));
+        if (f[Date].text.trimmed().compare(headerStart, Qt::CaseInsensitive) == 0)
             return true; // a header, also one left inside by joining two registers
-        const auto day = dayOf(f[0].text.trimmed());
-        const auto second = secondOf(f[1].text.trimmed());
-        const auto flag = recordFlag(f[6].text.trimmed());
+        const auto day = dayOf(f[Date].text.trimmed());
+        const auto second = secondOf(f[Time].text.trimmed());
+        const auto flag = recordFlag(f[Record].text.trimmed());
         RegisterGame game;
-        game.right = digits(f[3].text.trimmed());
-        game.wrong = digits(f[4].text.trimmed());
-        game.total = digits(f[5].text.trimmed());
+        game.right = digits(f[Right].text.trimmed());
+        game.wrong = digits(f[Wrong].text.trimmed());
+        game.total = digits(f[Total].text.trimmed());
         if (!day || !second || !flag || game.right < 0 || game.wrong < 0 || game.total < game.right
             || game.total < game.wrong)
             return false;
         game.day = *day;
         game.second = *second;
         game.newRecord = *flag;
-        game.name = nameIndex(f[2]);
-        if (count > 7 && !f[7].text.trimmed().isEmpty())
-            game.account = accountIndex(f[7]);
+        game.name = nameIndex(f[Name]);
+        if (count > Account && !f[Account].text.trimmed().isEmpty())
+            game.account = accountIndex(f[Account]);
         m_out.games.append(game);
         return true;
     }
@@ -220,7 +221,7 @@ private:
         if (const auto known = m_byBytes.constFind(raw); known != m_byBytes.cend())
             return *known;
         // The same name saved once in UTF-8 and once in Windows-1252 is one.
-        const QString name = nameWithoutGuard(decodeRecordText(raw));
+        const QString name = registerformat::withoutFormulaGuard(decodeRecordText(raw));
         int index = m_byText.value(name, -1);
         if (index < 0) {
             index = int(m_out.names.size());
@@ -253,14 +254,6 @@ private:
 };
 
 } // namespace
-
-QString nameWithoutGuard(QString name)
-{
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    if (name.size() >= 2 && name.front() == u'\'' && formulaStarts.contains(name[1]))
-        name.remove(0, 1);
-    return name;
-}
 
 ParsedRegister parseRegister(QByteArrayView bytes, bool fromStart)
 {

@@ -3,6 +3,14 @@
 #include <QByteArray>
 #include <QString>
 
+// Longest text a record file contributes to the window. A larger file is
+// read up to this many bytes, so start-up never hangs on a huge file.
+inline constexpr qint64 kMaxRecordBytes = 4096;
+
+// Longest name a save writes, encoded: with its CR LF it still fits in what
+// a start reads back.
+inline constexpr qint64 kMaxNameBytes = kMaxRecordBytes - 2;
+
 // Encodes a record line's text as the game has always written it, in
 // Windows-1252, so other copies and older versions read it byte for byte;
 // only text Windows-1252 cannot hold (or would read back as other text) is

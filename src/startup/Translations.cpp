@@ -1,4 +1,4 @@
-#include "app/Translations.h"
+#include "startup/Translations.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
-#include "app/ClassroomSettings.h"
+#include "startup/ClassroomSettings.h"
 
-#include "app/CommandLine.h"
+#include "startup/CommandLine.h"
 #include "settings/Configuration.h"
 
 #include "record/RecordNames.h"

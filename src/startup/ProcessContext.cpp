@@ -1,4 +1,4 @@
-#include "app/ProcessContext.h"
+#include "startup/ProcessContext.h"
 
 #include <cerrno>
 #include <csignal>

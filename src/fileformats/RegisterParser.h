@@ -44,6 +44,3 @@ struct ParsedRegister
 // from the end of the last whole line read before.
 ParsedRegister parseRegister(QByteArrayView bytes, bool fromStart);
 
-// The name as the game wrote it, without the ' it puts before a name that a
-// spreadsheet would run as a formula.
-QString nameWithoutGuard(QString name);

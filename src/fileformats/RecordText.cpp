@@ -1,4 +1,4 @@
-#include "record/RecordText.h"
+#include "fileformats/RecordText.h"
 
 #include <QStringDecoder>
 

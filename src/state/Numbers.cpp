@@ -1,4 +1,4 @@
-#include "play/Numbers.h"
+#include "state/Numbers.h"
 
 #include <charconv>
 #include <cmath>

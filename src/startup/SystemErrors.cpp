@@ -1,4 +1,4 @@
-#include "app/SystemErrors.h"
+#include "startup/SystemErrors.h"
 
 #include "record/RecordOutcome.h"
 

@@ -1,6 +1,6 @@
-#include "app/CommandLine.h"
+#include "startup/CommandLine.h"
 
-#include "app/Version.h"
+#include "startup/Version.h"
 
 #include <QDir>
 #include <QFile>
