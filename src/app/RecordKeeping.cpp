@@ -82,23 +82,23 @@ void RecordKeeping::dropStart()
     m_start.reset();
 }
 
-record::GameEndOutcome RecordKeeping::finishGame(const Captions &captions, QWidget *owner)
+record::GameEndOutcome RecordKeeping::finishGame(const Finished &game, QWidget *owner)
 {
     keeper::Request request = requestFor(keeper::Request::Step::End);
-    request.save = leadingNumber(captions.score) > leadingNumber(captions.best);
+    request.save = game.right > leadingNumber(game.bestShown);
     request.registerOn = m_settings.registerEnabled;
     // A game that beat nothing, with no register, ends without a look at
-    // the disk.
-    if (!request.save && !request.registerOn)
+    // the disk; in the machine's folder the keeper decides the register.
+    if (!request.save && !request.registerOn && !m_machineFolder)
         return {};
     if (m_refused) {
         const Outcome refused = Outcome::failed(Cause::RootRefused);
         return {request.save ? refused : Outcome(), request.registerOn ? refused : Outcome()};
     }
-    request.name = captions.name;
-    request.score = toInt16(leadingNumber(captions.score));
-    request.wrong = toInt16(leadingNumber(captions.wrong));
-    request.total = toInt16(leadingNumber(captions.total));
+    request.name = game.name;
+    request.score = game.right;
+    request.wrong = game.wrong;
+    request.total = game.right + game.wrong;
     m_end = run(keeper::encodeRequest(request));
     record::GameEndOutcome outcome = outcomeOf(*m_end, request.save ? RecordStep::Save : RecordStep::Register, owner);
     m_end.reset();

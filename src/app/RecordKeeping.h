@@ -51,11 +51,14 @@ public:
     // The end of a game, from the captions it shows: the record when the
     // score beats the one shown at start (only if it still beats the one on
     // disk), and the register's line.
-    struct Captions
+    struct Finished
     {
-        QString best, score, name, wrong, total;
+        int right = 0; // the counters, as the judge kept them
+        int wrong = 0;
+        QString name;      // as typed
+        QString bestShown; // the record shown, as its file holds it
     };
-    record::GameEndOutcome finishGame(const Captions &captions, QWidget *owner);
+    record::GameEndOutcome finishGame(const Finished &game, QWidget *owner);
 
     // Whether a record step is writing now: the window then stays.
     bool isWriting() const;

@@ -146,9 +146,7 @@ void Tavola::cmdExit_Click()
     const Controls &c = m_controls;
     m_state.fileNum = RecordKeeping::kFileNumber;
     const record::GameEndOutcome outcome = m_records.finishGame(
-        {c.lblpunti->caption(), c.lblScore->caption(), c.lblnome1->caption(), c.lblScore1->caption(),
-         c.lblScore2->caption()},
-        shownOwner());
+        {m_state.rightAnswers, m_state.wrongAnswers, c.lblnome1->caption(), c.lblpunti->caption()}, shownOwner());
     for (const RecordMessage &message : endMessages(outcome, m_records.context()))
         if (!m_ended)
             m_services.dialogs->messageBox(message.text, kAppTitle, message.icon);

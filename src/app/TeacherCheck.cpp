@@ -60,20 +60,25 @@ CheckReport teacherCheck(const CommandLine &line, const Configuration &configura
                            : QStringLiteral("  questo account NON può tenerci il record: %1.\n").arg(access.why);
 
     const QString registerFile = readablePath(folder + '/' + kRegisterFileName);
+    const bool registerRefuses = settings.registerEnabled && !access.registerWhy.isEmpty();
     if (settings.registerEnabled)
         text += QStringLiteral("\nRegistro: acceso (%1), nel file %2\n").arg(configuration.registerEnabledFrom, registerFile);
-    if (!access.registerWhy.isEmpty())
+    if (registerRefuses)
         text += QStringLiteral("  NON può ricevere altre partite: %1\n").arg(access.registerWhy);
-    else
+    if (!settings.registerEnabled)
         text += QStringLiteral("\nRegistro: spento (%1)\n")
                     .arg(configuration.registerEnabledFrom.isEmpty() ? QStringLiteral("nessun file lo accende")
                                                                       : configuration.registerEnabledFrom);
     if (::geteuid() == 0)
         text += QStringLiteral("\nAttenzione: questo controllo è fatto come root, che può scrivere ovunque. "
                                "Ripetilo da un account di alunno: su - alunno1 -c 'tarvimonda --check'\n");
-    text += access.canKeep ? QStringLiteral("\nEsito: il record si può tenere") : QStringLiteral("\nEsito: il record non si può tenere in questa cartella");
+    // Every game's end would fail at its register line: not a machine that
+    // keeps what the teacher asked for.
+    text += !access.canKeep  ? QStringLiteral("\nEsito: il record non si può tenere in questa cartella")
+            : registerRefuses ? QStringLiteral("\nEsito: il record si può tenere, ma il registro non riceve le partite")
+                              : QStringLiteral("\nEsito: il record si può tenere");
     text += configuration.problems.isEmpty() ? QStringLiteral(".\n")
                                              : QStringLiteral("; righe della configurazione che non valgono: %1 (vedi sopra).\n")
                                                    .arg(configuration.problems.size());
-    return {text, access.canKeep ? 0 : 1};
+    return {text, access.canKeep && !registerRefuses ? 0 : 1};
 }

@@ -25,9 +25,11 @@ using Fields = std::array<Field, kMaxFields>;
 
 // The index of the newline that ends the record starting at start, the
 // size when there is none, or -1 when a quote stays open too long.
-qsizetype recordEnd(QByteArrayView bytes, qsizetype start)
+// multiLine: a quoted field holds a line break.
+qsizetype recordEnd(QByteArrayView bytes, qsizetype start, bool &multiLine)
 {
     bool inQuotes = false;
+    multiLine = false;
     for (qsizetype i = start; i < bytes.size(); ++i) {
         const char c = bytes[i];
         if (c == '"') {
@@ -35,6 +37,7 @@ qsizetype recordEnd(QByteArrayView bytes, qsizetype start)
         } else if (c == '\n') {
             if (!inQuotes)
                 return i;
+            multiLine = true;
             // A quoted name may hold a line break, yet a quote left open must
             // not swallow the lines after it: past the longest line the
             // keeper writes it is a broken line.
@@ -45,22 +48,26 @@ qsizetype recordEnd(QByteArrayView bytes, qsizetype start)
     return inQuotes ? -1 : bytes.size();
 }
 
+constexpr int kTooManyFields = -1;
+constexpr int kBadQuotes = -2;
+
 // Splits one record at the semicolons outside quotes; the field count, or
-// -1 when it is no well-formed line.
+// kTooManyFields, or kBadQuotes for a quote never closed or closed before
+// something other than a semicolon.
 int splitFields(QByteArrayView line, Fields &fields)
 {
     int count = 0;
     qsizetype i = 0;
     for (;;) {
         if (count == kMaxFields)
-            return -1;
+            return kTooManyFields;
         Field &field = fields[count++];
         qsizetype end;
         if (i < line.size() && line[i] == '"') {
             qsizetype j = i + 1;
             for (;; ++j) {
                 if (j >= line.size())
-                    return -1;
+                    return kBadQuotes;
                 if (line[j] == '"') {
                     if (j + 1 < line.size() && line[j + 1] == '"')
                         ++j;
@@ -71,7 +78,7 @@ int splitFields(QByteArrayView line, Fields &fields)
             field = {line.sliced(i + 1, j - i - 1), true};
             end = j + 1;
             if (end < line.size() && line[end] != kSeparator)
-                return -1;
+                return kBadQuotes;
         } else {
             end = line.indexOf(kSeparator, i);
             if (end < 0)
@@ -175,33 +182,43 @@ class Reader
 public:
     explicit Reader(ParsedRegister &out) : m_out(out) {}
 
-    // One record without its line end. False when it cannot be read.
-    bool read(QByteArrayView line)
+    // One record without its line end: why it is no game, or nothing when
+    // it was read (or is a blank line or a header).
+    std::optional<UnreadReason> read(QByteArrayView line)
     {
         if (line.endsWith('\r'))
             line.chop(1);
         if (isBlank(line))
-            return true;
+            return {};
         Fields f;
         const int count = splitFields(line, f);
+        if (count == kBadQuotes)
+            return UnreadReason::OpenQuote;
         if (count < kColumnsBeforeAccount)
-            return false;
+            return UnreadReason::FieldCount;
         for (int i = ColumnCount; i < count; ++i)
             if (!f[i].text.trimmed().isEmpty())
-                return false;
+                return UnreadReason::FieldCount;
         static const QByteArray headerStart = registerHeader().first(registerHeader().indexOf(kSeparator));
         if (f[Date].text.trimmed().compare(headerStart, Qt::CaseInsensitive) == 0)
-            return true; // a header, also one left inside by joining two registers
+            return {}; // a header, also one left inside by joining two registers
         const auto day = dayOf(f[Date].text.trimmed());
+        if (!day)
+            return UnreadReason::Date;
         const auto second = secondOf(f[Time].text.trimmed());
-        const auto flag = recordFlag(f[Record].text.trimmed());
+        if (!second)
+            return UnreadReason::Time;
         RegisterGame game;
         game.right = digits(f[Right].text.trimmed());
         game.wrong = digits(f[Wrong].text.trimmed());
         game.total = digits(f[Total].text.trimmed());
-        if (!day || !second || !flag || game.right < 0 || game.wrong < 0 || game.total < game.right
-            || game.total < game.wrong)
-            return false;
+        if (game.right < 0 || game.wrong < 0 || game.total < 0)
+            return UnreadReason::NotNumbers;
+        if (game.total < game.right || game.total < game.wrong)
+            return UnreadReason::Inconsistent;
+        const auto flag = recordFlag(f[Record].text.trimmed());
+        if (!flag)
+            return UnreadReason::RecordFlag;
         game.day = *day;
         game.second = *second;
         game.newRecord = *flag;
@@ -209,7 +226,7 @@ public:
         if (count > Account && !f[Account].text.trimmed().isEmpty())
             game.account = accountIndex(f[Account]);
         m_out.games.append(game);
-        return true;
+        return {};
     }
 
 private:
@@ -255,38 +272,50 @@ private:
 
 } // namespace
 
-ParsedRegister parseRegister(QByteArrayView bytes, bool fromStart)
+ParsedRegister parseRegister(QByteArrayView bytes, bool fromStart, qint64 firstLine)
 {
     ParsedRegister out;
+    out.nextLine = firstLine;
     Reader reader(out);
+    qint64 line = firstLine;
     qsizetype start = fromStart && bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (start < bytes.size()) {
-        qsizetype end = recordEnd(bytes, start);
-        bool readable = true;
+        bool multiLine = false;
+        qsizetype end = recordEnd(bytes, start, multiLine);
+        std::optional<UnreadReason> lost;
         if (end < 0) {
             // A quote left open: this physical line alone is broken.
             end = bytes.indexOf('\n', start);
             if (end < 0)
                 end = bytes.size();
-            readable = false;
+            lost = UnreadReason::OpenQuote;
         }
         const qsizetype gamesBefore = out.games.size();
-        if (readable)
-            readable = reader.read(bytes.sliced(start, end - start));
-        if (!readable) {
+        if (!lost)
+            lost = reader.read(bytes.sliced(start, end - start));
+        if (lost) {
+            // Too many fields over several lines: a stray quote took the
+            // next lines in.
+            if (multiLine && *lost == UnreadReason::FieldCount)
+                lost = UnreadReason::OpenQuote;
             // Only its first line is lost: a quote left open never takes
             // the good lines after it along.
             if (const qsizetype newline = bytes.indexOf('\n', start); newline >= 0 && newline < end)
                 end = newline;
+            multiLine = false;
             ++out.unreadable;
+            if (out.unread.size() < kUnreadLinesKept)
+                out.unread.append({line, *lost});
         }
         if (end == bytes.size()) {
             out.tailGame = out.games.size() > gamesBefore;
-            out.tailUnreadable = !readable;
+            out.tailUnreadable = lost.has_value();
             break;
         }
+        line += 1 + (multiLine ? bytes.sliced(start, end - start).count('\n') : 0);
         start = end + 1;
         out.consumed = start;
+        out.nextLine = line;
     }
     return out;
 }

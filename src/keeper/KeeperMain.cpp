@@ -153,9 +153,13 @@ int main()
     case keeper::Request::Step::Start: outcome.record = steps.start(); break;
     case keeper::Request::Step::Check: outcome = steps.check(); break;
     case keeper::Request::Step::End: {
-        const bool registerRefused = request.registerOn && request.machineFolder && !machine.registerEnabled;
-        outcome = steps.end({request.score, request.name, request.wrong, request.total, request.save,
-                             request.registerOn && !registerRefused, QDateTime::currentDateTime(), account});
+        // In the machine's folder the machine's configuration alone decides:
+        // a pupil's own file can neither turn the register on nor keep a
+        // game out of it.
+        const bool registerOn = request.machineFolder ? machine.registerEnabled : request.registerOn;
+        const bool registerRefused = request.registerOn && !registerOn;
+        outcome = steps.end({request.score, request.name, request.wrong, request.total, request.save, registerOn,
+                             QDateTime::currentDateTime(), account});
         if (registerRefused)
             outcome.registerLine = record::Outcome::failed(record::Cause::RegisterOff, kRegisterFileName);
         break;

@@ -19,11 +19,6 @@ constexpr QByteArrayView kPendingMagic = "tarvimonda pending record 1\n";
 // us.
 constexpr qint64 kMaxPendingBytes = 1024 * 1024;
 
-Outcome notReplaceable(int why, const char *file)
-{
-    return Outcome::failed(why == EISDIR ? Cause::FolderInPlace : Cause::Protected, file, why);
-}
-
 } // namespace
 
 QByteArray pendingContent(const QByteArray &score, const QByteArray &name)
@@ -52,11 +47,18 @@ std::optional<std::pair<QByteArray, QByteArray>> parsePending(const QByteArray &
     return std::make_pair(content.mid(start, scoreSize), content.mid(start + scoreSize, nameSize));
 }
 
-PairPlacement putPairInPlace(const recordio::RecordFolder &folder, const QByteArray &score, const QByteArray &name)
+std::optional<Outcome> pairNotReplaceable(const recordio::RecordFolder &folder)
 {
     for (const char *file : {kScoreFileName, kNameFileName})
-        if (const int why = recordio::replaceable(folder, file))
-            return {notReplaceable(why, file)};
+        if (const Cause why = recordio::whyNotReplaceable(folder, file); why != Cause::None)
+            return Outcome::failed(why, file, why == Cause::FolderInPlace ? EISDIR : EACCES);
+    return std::nullopt;
+}
+
+PairPlacement putPairInPlace(const recordio::RecordFolder &folder, const QByteArray &score, const QByteArray &name)
+{
+    if (auto refused = pairNotReplaceable(folder))
+        return {refused};
     // What to put back if the name cannot follow the score. A missing file
     // reads as empty, so putting it back empty keeps the same record.
     const recordio::Head old = folder.read(kScoreFileName, kMaxPendingBytes);

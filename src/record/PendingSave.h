@@ -28,6 +28,10 @@ std::optional<std::pair<QByteArray, QByteArray>> parsePending(const QByteArray &
 // score, the old score is renamed back. renameTried: a rename was asked of
 // the folder, and a share may have done it while it answered an error, so
 // only the pending save can make sure of the pair.
+// Why a save could not replace the pair's files: a folder, or a file
+// nobody may write, in the place of one. Nothing when it could.
+std::optional<record::Outcome> pairNotReplaceable(const recordio::RecordFolder &folder);
+
 struct PairPlacement
 {
     std::optional<record::Outcome> failure;

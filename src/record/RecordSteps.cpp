@@ -146,13 +146,20 @@ record::GameEndOutcome RecordSteps::check()
     const RecordLock::Result locked = lock.acquire(0);
     if (locked == RecordLock::Result::Failed)
         return {lockFailure(lock, locked), {}};
+    // What a save would stop at, asked the way the save asks it.
     Outcome outcome = readPair();
-    if (outcome.cause == Cause::None && locked == RecordLock::Result::Busy) {
+    if (outcome.cause != Cause::None) {
+        outcome.happened = Happened::Failed;
+        return {outcome, {}};
+    }
+    if (auto refused = pairNotReplaceable(m_folder))
+        return {*refused, {}};
+    if (locked == RecordLock::Result::Busy) {
         outcome.cause = Cause::LockBusy;
         outcome.file = kRecordLockName;
         outcome.holder = lock.holder();
     }
-    return {outcome, registerRoom(m_folder, m_registerMaxBytes)};
+    return {outcome, registerReady(m_folder, m_registerMaxBytes)};
 }
 
 record::GameEndOutcome RecordSteps::end(const GameEnd &game)
@@ -212,9 +219,8 @@ Outcome RecordSteps::saveIfBetter(const GameEnd &game)
 
 Outcome RecordSteps::writePair(int score, const QString &name)
 {
-    for (const char *file : {kScoreFileName, kNameFileName})
-        if (m_folder.kindOf(file) == recordio::Kind::Folder)
-            return Outcome::failed(Cause::FolderInPlace, file, EISDIR);
+    if (auto refused = pairNotReplaceable(m_folder))
+        return *refused;
     m_folder.removeLeftoverStaging({kScoreFileName, kNameFileName, kPendingName});
     const QByteArray scoreLine = recordLine(QString::number(score));
     const QByteArray nameLine = recordLine(name);

@@ -55,6 +55,8 @@ Placement placementIn(int fd, off_t size)
 
 } // namespace
 
+namespace {
+
 Outcome registerRoom(const recordio::RecordFolder &folder, qint64 maxBytes)
 {
     struct stat info {};
@@ -67,21 +69,43 @@ Outcome registerRoom(const recordio::RecordFolder &folder, qint64 maxBytes)
     return {};
 }
 
+// The register opened for a line; never through a link or into a second
+// name of another file, never blocking on a pipe. With a mode, a missing
+// file is made that way; without, a missing file is no failure.
+Outcome openRegister(const recordio::RecordFolder &folder, std::optional<mode_t> mode, recordio::Opened &file)
+{
+    file = folder.openFile(kRegisterFileName, O_RDWR | O_APPEND, mode);
+    if (!mode && file.error == ENOENT)
+        file.error = 0;
+    if (file.error != 0)
+        return Outcome::failed(file.error == EISDIR ? Cause::FolderInPlace : Cause::WriteFailed, kRegisterFileName,
+                               file.error);
+    return {};
+}
+
+} // namespace
+
+Outcome registerReady(const recordio::RecordFolder &folder, qint64 maxBytes)
+{
+    if (Outcome room = registerRoom(folder, maxBytes); room.happened == Happened::Failed)
+        return room;
+    recordio::Opened file;
+    return openRegister(folder, std::nullopt, file);
+}
+
 Outcome appendToRegister(const recordio::RecordFolder &folder, const RegisterEntry &entry, qint64 maxBytes)
 {
     const QByteArray line = registerLine(entry);
     if (Outcome room = registerRoom(folder, maxBytes - line.size()); room.happened == Happened::Failed)
         return room;
-    // Never through a link or into a second name of another file, never
-    // blocking on a pipe; a new file is made as readable as the folder, so
-    // the teacher can open it.
-    recordio::Opened file = folder.openFile(kRegisterFileName, O_RDWR | O_APPEND, folder.fileMode());
+    // A new file is made as readable as the folder, so the teacher can
+    // open it.
+    recordio::Opened file;
+    if (Outcome refused = openRegister(folder, folder.fileMode(), file); refused.happened == Happened::Failed)
+        return refused;
     struct stat info {};
-    if (file.error == 0 && ::fstat(file.fd.get(), &info) != 0)
-        file.error = errno;
-    if (file.error != 0)
-        return Outcome::failed(file.error == EISDIR ? Cause::FolderInPlace : Cause::WriteFailed, kRegisterFileName,
-                               file.error);
+    if (::fstat(file.fd.get(), &info) != 0)
+        return Outcome::failed(Cause::WriteFailed, kRegisterFileName, errno);
     const Placement place = placementIn(file.fd.get(), info.st_size);
     if (place.at < info.st_size && ::ftruncate(file.fd.get(), place.at) != 0)
         return Outcome::failed(Cause::WriteFailed, kRegisterFileName, errno);

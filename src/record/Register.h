@@ -29,6 +29,8 @@ inline constexpr qint64 kRoomForTheRecord = 64 * 1024;
 record::Outcome appendToRegister(const recordio::RecordFolder &folder, const RegisterEntry &entry,
                                  qint64 maxBytes = qint64(kDefaultRegisterMaxMB) << 20);
 
-// RegisterFull when the register has reached maxBytes, or its file system
-// has less than kRoomForTheRecord free; else nothing to tell.
-record::Outcome registerRoom(const recordio::RecordFolder &folder, qint64 maxBytes);
+// What a line would meet, nothing written: RegisterFull when the register
+// has reached maxBytes or its file system has less than kRoomForTheRecord
+// free, and the refusal appendToRegister() would give for the file there;
+// else nothing to tell.
+record::Outcome registerReady(const recordio::RecordFolder &folder, qint64 maxBytes);

@@ -29,16 +29,16 @@ Fd createTemporary(const RecordFolder &folder, const char *name, QByteArray &tem
 
 } // namespace
 
-int replaceable(const RecordFolder &folder, const char *name)
+record::Cause whyNotReplaceable(const RecordFolder &folder, const char *name)
 {
     struct stat info {};
     if (::fstatat(folder.fd(), name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-        return 0;
+        return record::Cause::None;
     if (S_ISDIR(info.st_mode))
-        return EISDIR;
+        return record::Cause::FolderInPlace;
     if (S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0)
-        return kProtected;
-    return 0;
+        return record::Cause::Protected;
+    return record::Cause::None;
 }
 
 Staged::Staged(const RecordFolder &folder, const char *name, const QByteArray &bytes)

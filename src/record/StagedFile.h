@@ -6,11 +6,11 @@
 
 namespace recordio {
 
-// Why a file may not be replaced by a step: a folder stands there (EISDIR),
-// or a regular file nobody may write (kProtected: a teacher's on purpose).
-// Another user's file in a shared folder is replaced as usual. 0 otherwise.
-using record::kProtected;
-int replaceable(const RecordFolder &folder, const char *name);
+// Why a file may not be replaced by a step: a folder stands there
+// (FolderInPlace), or a regular file nobody may write (Protected: a
+// teacher's on purpose). Another user's file in a shared folder is replaced
+// as usual. None otherwise.
+record::Cause whyNotReplaceable(const RecordFolder &folder, const char *name);
 
 // A new content for a file of the folder, written to a file of its own
 // beside it and synced, not yet in place. Removed unless put in place.

@@ -44,6 +44,7 @@ void RegisterData::apply(const RegisterRead &read)
     } else {
         games.resize(m_settledGames);
         unreadable = m_settledUnreadable;
+        unreadLines.resize(m_settledUnreadLines);
     }
     const ParsedRegister &parsed = read.parsed;
     const QList<int> indexOf = merged(parsed.names, names, m_nameIndex);
@@ -56,8 +57,13 @@ void RegisterData::apply(const RegisterRead &read)
         games.append(game);
     }
     unreadable += parsed.unreadable;
+    unreadLines += parsed.unread.first(qMin(parsed.unread.size(), kUnreadLinesKept - unreadLines.size()));
     m_settledGames = games.size() - (parsed.tailGame ? 1 : 0);
     m_settledUnreadable = unreadable - (parsed.tailUnreadable ? 1 : 0);
+    // The last line without its newline is read again with what completes
+    // it: it must not be listed twice.
+    const bool tailListed = parsed.tailUnreadable && !unreadLines.isEmpty() && unreadLines.back().line >= read.next.line;
+    m_settledUnreadLines = unreadLines.size() - (tailListed ? 1 : 0);
 }
 
 RegisterFeed::RegisterFeed(QObject *parent)
@@ -74,7 +80,7 @@ void RegisterFeed::open(const QString &path)
         m_watcher.removePaths(watched);
     m_path = path;
     m_data = {};
-    m_problem.clear();
+    m_problem = {};
     m_position = {};
     ++m_generation; // a read of the previous file still running is ignored
     m_reading = false;
@@ -119,18 +125,17 @@ void RegisterFeed::finished(int generation, const RegisterRead &read)
     m_reading = false;
     Q_EMIT readingChanged(false);
     watch();
-    const bool news = read.outcome == RegisterRead::Outcome::Read
-                          ? read.whole || !read.parsed.games.isEmpty() || read.parsed.unreadable > 0 || !m_problem.isEmpty()
-                          : read.message != m_problem;
-    if (read.outcome == RegisterRead::Outcome::Read) {
+    const bool news = read.ok() ? read.whole || !read.parsed.games.isEmpty() || read.parsed.unreadable > 0
+                                      || m_problem.kind != ReadProblem::Kind::None
+                                : read.problem != m_problem;
+    if (read.ok()) {
         m_data.apply(read);
         m_position = read.next;
-        m_problem.clear();
     } else {
         m_data = {};
         m_position = {};
-        m_problem = read.message;
     }
+    m_problem = read.problem;
     if (news)
         Q_EMIT changed();
     if (std::exchange(m_readAgain, false))

@@ -13,6 +13,7 @@ struct RegisterData
     QStringList names; // as typed, each once; games refer to them by index
     QStringList accounts; // the same for the accounts that played
     int unreadable = 0;
+    QList<UnreadLine> unreadLines; // the first kUnreadLinesKept, each once
 
     // Adds a read: a whole one replaces everything, an appended one
     // replaces only the last line that had no newline before.
@@ -23,6 +24,7 @@ private:
     QHash<QString, int> m_accountIndex;
     qsizetype m_settledGames = 0;
     int m_settledUnreadable = 0;
+    qsizetype m_settledUnreadLines = 0;
 };
 
 // Keeps a register read, beside the window: the whole file at open, then,
@@ -41,9 +43,9 @@ public:
 
     const QString &path() const { return m_path; }
     const RegisterData &data() const { return m_data; }
-    // Why there are no games to show (missing, forbidden, unreadable), in
-    // Italian; empty once the file was read.
-    const QString &problem() const { return m_problem; }
+    // Why there are no games to show (missing, forbidden, unreadable);
+    // Kind::None once the file was read.
+    const ReadProblem &problem() const { return m_problem; }
     bool isReading() const { return m_reading; }
 
 Q_SIGNALS:
@@ -58,7 +60,7 @@ private:
 
     QString m_path;
     RegisterData m_data;
-    QString m_problem;
+    ReadProblem m_problem;
     ReadPosition m_position;
     QFileSystemWatcher m_watcher;
     int m_generation = 0;

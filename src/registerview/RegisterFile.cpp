@@ -1,11 +1,8 @@
 #include "registerview/RegisterFile.h"
 
-#include "startup/SystemErrors.h"
 #include "record/Fd.h"
-#include "record/RecordNames.h"
 #include "record/RecordOutcome.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -34,7 +31,7 @@ QString readingGroup(const QString &path)
 QString accountName()
 {
     const struct passwd *entry = ::getpwuid(::geteuid());
-    return entry ? QString::fromLocal8Bit(entry->pw_name) : QStringLiteral("NOME");
+    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString();
 }
 
 // Exactly size bytes at offset.
@@ -74,52 +71,14 @@ bool readFrom(int fd, qint64 offset, qint64 expected, QByteArray &bytes)
     return true;
 }
 
-RegisterRead failed(const QString &message)
+RegisterRead failed(int error)
 {
     RegisterRead read;
-    read.outcome = RegisterRead::Outcome::Failed;
-    read.message = message;
+    read.problem = {ReadProblem::Kind::Failed, error, {}, {}};
     return read;
 }
 
-QString cannotRead(const QString &path, int error)
-{
-    return QStringLiteral("Non riesco a leggere il registro %1: %2.")
-        .arg(QDir::toNativeSeparators(path), errorReason(error));
-}
-
 } // namespace
-
-QString missingRegisterMessage(const QString &path)
-{
-    return QStringLiteral("Nessuna partita è ancora stata registrata: il registro sarà il file %1.")
-        .arg(QDir::toNativeSeparators(path));
-}
-
-QString forbiddenRegisterMessage(const QString &path)
-{
-    const QString group = readingGroup(path);
-    if (group.isEmpty())
-        return QStringLiteral("Non hai il permesso di leggere il registro %1: chiedi all'amministratore "
-                              "di darti il permesso di lettura.")
-            .arg(QDir::toNativeSeparators(path));
-    // The keeper's own group is given to teachers alone, by the way the
-    // teachers' manual shows: never advised to whoever runs this.
-    if (group == QLatin1String(kKeeperGroup))
-        return QStringLiteral("Non hai il permesso di leggere il registro %1: è nella cartella della classe, che "
-                              "leggono solo gli insegnanti. Chiedi all'amministratore, come spiega il manuale per "
-                              "gli insegnanti.")
-            .arg(QDir::toNativeSeparators(path));
-    return QStringLiteral("Non hai il permesso di leggere il registro %1. Per leggerlo il tuo account deve far "
-                          "parte del gruppo «%2»: l'amministratore lo aggiunge con «usermod -aG %2 %3». "
-                          "Poi esci dalla sessione e rientra.")
-        .arg(QDir::toNativeSeparators(path), group, accountName());
-}
-
-QString unreadLines(int count)
-{
-    return count == 1 ? QStringLiteral("1 riga non letta") : QStringLiteral("%1 righe non lette").arg(count);
-}
 
 RegisterRead readRegister(const QString &path, const ReadPosition &from)
 {
@@ -127,23 +86,20 @@ RegisterRead readRegister(const QString &path, const ReadPosition &from)
     recordio::Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.isOpen()) {
         const int error = errno;
-        if (error == ENOENT) {
-            RegisterRead read;
-            read.outcome = RegisterRead::Outcome::Missing;
-            read.message = missingRegisterMessage(path);
-            return read;
-        }
-        if (error == EACCES || error == EPERM)
-            return failed(forbiddenRegisterMessage(path));
-        return failed(cannotRead(path, error));
+        RegisterRead read = failed(error);
+        if (error == ENOENT)
+            read.problem = {ReadProblem::Kind::Missing, error, {}, {}};
+        else if (error == EACCES || error == EPERM)
+            read.problem = {ReadProblem::Kind::Forbidden, error, readingGroup(path), accountName()};
+        return read;
     }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
-        return failed(cannotRead(path, errno));
+        return failed(errno);
     if (S_ISDIR(info.st_mode))
-        return failed(cannotRead(path, EISDIR));
+        return failed(EISDIR);
     if (!S_ISREG(info.st_mode))
-        return failed(cannotRead(path, record::kNotRegular));
+        return failed(record::kNotRegular);
 
     // Only what was appended, when this is the file read before, it has
     // not shrunk, and what the last read ended with is still there.
@@ -160,10 +116,11 @@ RegisterRead readRegister(const QString &path, const ReadPosition &from)
     RegisterRead read;
     QByteArray bytes;
     if (!readFrom(fd.get(), offset, info.st_size - offset, bytes))
-        return failed(cannotRead(path, errno));
+        return failed(errno);
     read.whole = offset == 0;
-    read.parsed = parseRegister(bytes, read.whole);
+    read.parsed = parseRegister(bytes, read.whole, read.whole ? 1 : from.line);
     read.next.offset = offset + read.parsed.consumed;
+    read.next.line = read.parsed.nextLine;
     read.next.device = info.st_dev;
     read.next.inode = info.st_ino;
     const qint64 keep = qMin<qint64>(kFingerprintBytes, read.next.offset);

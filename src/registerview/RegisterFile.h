@@ -13,27 +13,34 @@
 struct ReadPosition
 {
     qint64 offset = 0; // 0: read the whole file
+    qint64 line = 1;   // the number of the line that starts at offset
     quint64 device = 0;
     quint64 inode = 0;
     QByteArray before; // the last bytes before offset, to notice a rewritten file
 };
 
+// Why there is no register to show; the window words it.
+struct ReadProblem
+{
+    enum class Kind { None, Missing, Forbidden, Failed };
+    Kind kind = Kind::None;
+    int error = 0;   // Failed: errno, or record::kNotRegular
+    // Forbidden: the group that may read the file (or its folder), empty
+    // when not known, and the account that tried. Looked up beside the
+    // window, as the system may ask a directory server.
+    QString group;
+    QString account;
+    friend bool operator==(const ReadProblem &, const ReadProblem &) = default;
+};
+
 struct RegisterRead
 {
-    enum class Outcome { Read, Missing, Failed };
-    Outcome outcome = Outcome::Read;
-    QString message; // Italian, naming the file, for Missing and Failed
+    ReadProblem problem;
     ParsedRegister parsed;
     bool whole = true; // parsed from the start: replaces what was read before
     ReadPosition next;
+
+    bool ok() const { return problem.kind == ReadProblem::Kind::None; }
 };
 
 RegisterRead readRegister(const QString &path, const ReadPosition &from = {});
-
-// What the teacher is told when the file is not there yet, and when it may
-// not be read (with the fix: which group to join, then log out and in).
-QString missingRegisterMessage(const QString &path);
-QString forbiddenRegisterMessage(const QString &path);
-
-// "1 riga non letta", "3 righe non lette".
-QString unreadLines(int count);

@@ -61,7 +61,7 @@ private:
     QTemporaryDir m_dir;
     QString log() const
     {
-        const QByteArray bytes = GameFixture::contentOf(m_dir.filePath(QStringLiteral("log")));
+        const QByteArray bytes = bytesOf(m_dir.filePath(QStringLiteral("log")));
         return bytes == "<missing>" ? QString() : QString::fromUtf8(bytes);
     }
     std::unique_ptr<GameFixture> gameWith(const QString &body, int waitMs = kRecordLockWaitMs,
@@ -186,7 +186,7 @@ private Q_SLOTS:
         QFile::remove(starts);
         const QString body = QStringLiteral("echo $$ > LOG; reply saved");
         auto game = gameWith(body);
-        const auto started = [&] { return QString::fromUtf8(GameFixture::contentOf(starts)).split(u'\n', Qt::SkipEmptyParts); };
+        const auto started = [&] { return QString::fromUtf8(bytesOf(starts)).split(u'\n', Qt::SkipEmptyParts); };
         QTest::qWait(400);
         QCOMPARE(started().size(), 1);
         if (replaced)

@@ -27,10 +27,6 @@ namespace {
 
 const QStringList kRecordFiles{QString::fromLatin1(kScoreFileName), QString::fromLatin1(kNameFileName)};
 
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 // A game's end on a slow disk: every flush takes slowSyncMs.
 std::unique_ptr<QProcess> startSlowSaver(const QString &folder, int score, const QString &name, int slowSyncMs)

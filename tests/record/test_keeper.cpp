@@ -51,10 +51,6 @@ gid_t gamesGroup()
     return games ? games->gr_gid : 0;
 }
 
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 } // namespace
 
@@ -404,7 +400,7 @@ private Q_SLOTS:
         QCOMPARE(::chown(QFile::encodeName(own).constData(), kPupil, kPupil), 0);
         // ids: the keeper's user then group ids (real, effective, saved, file
         // system) as it waits for "go", about to lock and write.
-        const auto asPupil = [&](const QString &folder, QList<QByteArray> *ids = nullptr) {
+        const auto asPupil = [&](const QString &folder, QList<QByteArray> *ids = nullptr, bool registerOn = true) {
             QProcess keeper;
             keeper.setChildProcessModifier([] {
                 const gid_t own = kPupil;
@@ -413,7 +409,7 @@ private Q_SLOTS:
             });
             keeper.start(keeperCopy, {});
             // The machine's folder is asked for by name; any path is the pupil's.
-            keeper::Request request = endRequest(folder, 9, QStringLiteral("Bea"), true);
+            keeper::Request request = endRequest(folder, 9, QStringLiteral("Bea"), registerOn);
             request.machineFolder = folder == machine;
             keeper.write(keeper::encodeRequest(request));
             if (ids) {
@@ -439,6 +435,8 @@ private Q_SLOTS:
             keeper.closeWriteChannel();
             return outcomeOf(keeper).value_or(record::GameEndOutcome());
         };
+        // A run cut short may have left the register turned on.
+        QDir(QFileInfo(QStringLiteral(TARVIMONDA_TEST_MACHINE_CONFIGURATION)).path()).removeRecursively();
         QList<QByteArray> atMachineIds, atOwnIds;
         const record::GameEndOutcome atMachine = asPupil(machine, &atMachineIds);
         const record::GameEndOutcome atOther = asPupil(other);
@@ -470,6 +468,10 @@ private Q_SLOTS:
             file.write("[Register]\nEnabled=true\n");
         }
         QCOMPARE(asPupil(machine).registerLine.happened, Happened::Added);
+        // Nor can a pupil's own file keep a game out of it.
+        const qint64 lines = bytesOf(machine + QStringLiteral("/registro.csv")).count('\n');
+        asPupil(machine, nullptr, false);
+        QCOMPARE(bytesOf(machine + QStringLiteral("/registro.csv")).count('\n'), lines + 1);
         QDir(QFileInfo(configuration).path()).removeRecursively();
         QCOMPARE(modeOf(machine + QStringLiteral("/registro.csv")), mode_t(0660));
         // Any other folder of group games: the group was dropped first.

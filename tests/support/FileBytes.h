@@ -14,9 +14,17 @@
 inline QByteArray bytesOf(const QString &path)
 {
     QFile file(path);
+    if (!file.exists())
+        return "<missing>";
     if (!file.open(QIODevice::ReadOnly))
         return "<unreadable>";
     return file.readAll();
+}
+
+// Every name in a folder, hidden ones and leftovers included, sorted.
+inline QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 inline void writeBytes(const QString &path, const QByteArray &bytes)

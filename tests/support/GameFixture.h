@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DialogAnswerer.h"
+#include "FileBytes.h"
 
 #include "app/Tavola.h"
 #include "exercise/RandomSource.h"
@@ -59,17 +60,14 @@ struct GameFixture
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    QByteArray readFile(const QString &fileName) const { return contentOf(folder.filePath(fileName)); }
-    static QByteArray contentOf(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    QByteArray readFile(const QString &fileName) const { return bytesOf(folder.filePath(fileName)); }
 
     // The counters as a game that got right answers right and wrong wrong
     // shows them.
     void showScore(int right, int wrong = 0)
     {
+        state().rightAnswers = std::int16_t(right);
+        state().wrongAnswers = std::int16_t(wrong);
         find<Label>("lblScore")->setCaption(QString::number(right));
         find<Label>("lblScore1")->setCaption(QString::number(wrong));
         find<Label>("lblScore2")->setCaption(QString::number(right + wrong));
