@@ -1,7 +1,7 @@
 #include "app/FolderProbe.h"
 
 #include "startup/ClassroomSettings.h"
-#include "app/RecordMessages.h"
+#include "app/CheckMessages.h"
 #include "keeper/KeeperProtocol.h"
 
 #include <QFile>

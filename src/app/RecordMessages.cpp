@@ -1,7 +1,6 @@
 #include "app/RecordMessages.h"
 
 #include "state/Numbers.h"
-#include "record/RecordNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,132 +14,60 @@ using record::Cause;
 using record::Happened;
 using record::Outcome;
 
+// What the pupil reads: what happened, in a sentence or two, and whom to
+// call. Paths, groups and commands are for the teacher's check.
 namespace {
 
 const QString kRecordSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
 
-QString shown(const QByteArray &path) { return QDir::toNativeSeparators(QFile::decodeName(path)); }
+// The teacher finds the why, and the fix, in the check's report.
+const QString kCallTheTeacher = QStringLiteral("Chiama l'insegnante: con «tarvimonda --check» vede il perché e come "
+                                               "rimediare.");
 
-QString inFolder(const RecordContext &context, const QByteArray &file)
+// What went wrong, as the pupil can understand it.
+QString whatHappened(const Outcome &outcome)
 {
-    return QDir::toNativeSeparators(QDir::cleanPath(context.folder + u'/' + QFile::decodeName(file)));
-}
-
-// Who holds the lock, with its preposition: "dal programma ...".
-QString heldBy(const record::Holder &holder)
-{
-    if (holder.pid == 0)
-        return QStringLiteral("da un programma di un altro computer");
-    return QStringLiteral("dal programma «%1» (processo %2 dell'utente %3)").arg(holder.program).arg(holder.pid).arg(holder.user);
-}
-
-QString lockFix(const record::Holder &holder)
-{
-    if (holder.pid == 0)
-        return QStringLiteral("Se nessun gioco è aperto negli altri computer, l'insegnante può riavviare quello che "
-                              "tiene il blocco, o aspettare che il server lo liberi.");
-    return QStringLiteral("Se quel programma è fermo, l'insegnante può chiuderlo (kill %1) o riavviare il computer.")
-        .arg(holder.pid);
-}
-
-// Why a folder cannot be used, the folder itself not named.
-QString folderReason(const Outcome &outcome, const RecordContext &context)
-{
-    const QString detail = errorReason(outcome.error);
     switch (outcome.cause) {
-    case Cause::FolderMissing:
-        // A chosen folder is never made by the game: the teacher makes it.
-        if (!context.chosenIn.isEmpty() && (outcome.error == ENOENT || outcome.error == 0))
-            return QStringLiteral("la cartella non esiste, e il gioco non crea mai una cartella scelta: la crea "
-                                  "l'insegnante");
-        return outcome.error == ENOENT || outcome.error == 0
-                   ? QStringLiteral("la cartella non esiste e non si può creare")
-                   : QStringLiteral("la cartella non esiste e non si può creare (%1)").arg(detail);
-    case Cause::NotAFolder: return QStringLiteral("non è una cartella");
-    case Cause::FolderDenied: return QStringLiteral("non si può scrivere (%1)").arg(detail);
-    case Cause::NotInGroup:
-        // The class folder asked for by its path: the installed game opens
-        // it by itself, with a group no pupil may join.
-        if (outcome.group == QLatin1String(kKeeperGroup))
-            return QStringLiteral("la cartella è quella del record di classe, che solo il gioco installato apre: "
-                                  "l'insegnante toglie «--record-folder» o «Folder=» dalla configurazione di "
-                                  "questo account, e il gioco la userà da sé");
-        return QStringLiteral("l'account «%1» non fa parte del gruppo «%2» della cartella: l'insegnante può "
-                              "aggiungerlo con «usermod -aG %2 %1», poi l'alunno deve uscire dalla sessione e rientrare")
-            .arg(context.account, outcome.group);
     case Cause::GroupNotActive:
-        return QStringLiteral("l'account «%1» fa parte del gruppo «%2» solo da dopo l'inizio di questa sessione: "
-                              "bisogna uscire dalla sessione e rientrare, o riavviare il computer")
-            .arg(context.account, outcome.group);
-    case Cause::ShareNotMounted:
-        return QStringLiteral("la cartella di rete %1 non è montata: l'insegnante può montarla con «mount %1»")
-            .arg(shown(outcome.file));
-    case Cause::FolderUnreachable: return QStringLiteral("la cartella non si può raggiungere (%1)").arg(detail);
-    case Cause::NoAnswer: return QStringLiteral("non ha risposto entro %1 secondi").arg(context.limitSeconds);
+        return QStringLiteral("questo account potrà usare la cartella del record dopo essere uscito dalla sessione "
+                              "ed essere rientrato");
+    case Cause::NoAnswer:
+    case Cause::CutShort: return QStringLiteral("la cartella del record non ha risposto in tempo");
+    case Cause::LockBusy: return QStringLiteral("un altro gioco ha tenuto occupato il record per tutta l'attesa");
+    case Cause::Unreadable: return QStringLiteral("il record attuale non si può leggere");
+    case Cause::FolderInPlace:
+    case Cause::Protected:
+    case Cause::WriteFailed:
+    case Cause::NotSynced:
+    case Cause::PendingKept:
+    case Cause::LockUnusable: return QStringLiteral("un file del record non si può scrivere");
     case Cause::KeeperMissing:
-        return QStringLiteral("il programma che custodisce il record (%1) non si può avviare (%2): bisogna "
-                              "reinstallare il gioco")
-            .arg(context.keeper, detail);
-    case Cause::KeeperFailed:
-        return QStringLiteral("il programma che custodisce il record (%1) si è fermato senza rispondere")
-            .arg(context.keeper);
+    case Cause::KeeperFailed: return QStringLiteral("il programma che custodisce il record non ha funzionato");
     case Cause::RootRefused:
-        return QStringLiteral("il gioco è stato avviato come amministratore (root), e i file che creerebbe non "
-                              "si potrebbero più usare dagli alunni: si gioca con un account normale");
+        return QStringLiteral("il gioco è stato avviato come amministratore, e si gioca con un account normale");
     case Cause::BadRequest:
         return outcome.file == "name" ? QStringLiteral("il nome è troppo lungo o non è un testo valido")
-                                      : QStringLiteral("la richiesta non è valida (%1)").arg(shown(outcome.file));
-    default: return {};
+                                      : QStringLiteral("il gioco ha chiesto al custode del record una cosa non valida");
+    case Cause::RegisterOff: return QStringLiteral("in questo computer il registro è spento");
+    case Cause::RegisterFull:
+        return outcome.error == ENOSPC ? QStringLiteral("il disco è quasi pieno")
+                                       : QStringLiteral("il registro è pieno");
+    default: return QStringLiteral("la cartella del record non si può usare");
     }
 }
 
-// Why a save or a register line failed, naming what the teacher can mend.
-QString stepReason(const Outcome &outcome, const RecordContext &context)
-{
-    const QString file = inFolder(context, outcome.file);
-    const QString detail = errorReason(outcome.error);
-    switch (outcome.cause) {
-    case Cause::Unreadable: return QStringLiteral("il record attuale non si può leggere (file %1: %2)").arg(file, detail);
-    case Cause::FolderInPlace:
-        return QStringLiteral("al posto del file %1 c'è una cartella: l'insegnante può cancellarla").arg(file);
-    case Cause::Protected:
-        return QStringLiteral("il file %1 è protetto dalla scrittura: l'insegnante può cancellarlo, o renderlo "
-                              "scrivibile (chmod 664)")
-            .arg(file);
-    case Cause::WriteFailed: return QStringLiteral("il file %1 non si può scrivere: %2").arg(file, detail);
-    case Cause::PendingKept:
-        return QStringLiteral("un salvataggio precedente non si è potuto completare (%1: %2)").arg(file, detail);
-    case Cause::LockBusy:
-        return QStringLiteral("la cartella %1 è rimasta bloccata %2 per tutti i %3 secondi di attesa. %4")
-            .arg(context.folder, heldBy(outcome.holder))
-            .arg(context.waitSeconds)
-            .arg(lockFix(outcome.holder));
-    case Cause::LockUnusable:
-        if (outcome.error == EACCES || outcome.error == EPERM)
-            return QStringLiteral("il file %1 non si può usare (%2): l'insegnante può cancellarlo, il programma lo "
-                                  "crea di nuovo")
-                .arg(file, detail);
-        return QStringLiteral("la cartella %1 non si può bloccare per la scrittura (%2)").arg(context.folder, detail);
-    case Cause::NoAnswer: return QStringLiteral("la cartella %1 %2").arg(context.folder, folderReason(outcome, context));
-    default: return folderReason(outcome, context);
-    }
-}
-
-QString unconfirmedRecord(const Outcome &outcome, const RecordContext &context)
+QString unconfirmedRecord(const Outcome &outcome)
 {
     switch (outcome.cause) {
     case Cause::CutShort:
-        return QStringLiteral("Il salvataggio del record non è confermato: la cartella %1 ha smesso di rispondere "
-                              "mentre il gioco scriveva. Se non è finito, il gioco lo completerà al prossimo avvio.")
-            .arg(context.folder);
+        return QStringLiteral("Il salvataggio del record non è confermato: la cartella ha smesso di rispondere "
+                              "mentre il gioco scriveva. Se non è finito, il gioco lo completerà al prossimo avvio.");
     case Cause::NotSynced:
-        return QStringLiteral("Ho registrato il tuo record, ma la cartella %1 non ha confermato la scrittura sul "
-                              "disco (%2): il gioco se ne assicurerà al prossimo avvio.")
-            .arg(context.folder, errorReason(outcome.error));
+        return QStringLiteral("Ho registrato il tuo record, ma il disco non ha confermato la scrittura: il gioco se "
+                              "ne assicurerà al prossimo avvio.");
     default:
-        return QStringLiteral("Il tuo record è scritto, ma il file %1 non ha confermato il cambio (%2): il gioco "
-                              "lo completerà al prossimo avvio.")
-            .arg(inFolder(context, outcome.file), errorReason(outcome.error));
+        return QStringLiteral("Il tuo record è scritto, ma il disco non ha confermato il cambio: il gioco lo "
+                              "completerà al prossimo avvio.");
     }
 }
 
@@ -156,34 +83,15 @@ QString recordTakenMeanwhile(const record::Pair &onDisk)
         .arg(holder, formatPlain(points), points == 1 ? QStringLiteral("punto") : QStringLiteral("punti"));
 }
 
-QString registerMessage(const Outcome &outcome, const RecordContext &context)
+QString registerMessage(const Outcome &outcome)
 {
-    const QString file = inFolder(context, kRegisterFileName);
     if (outcome.happened == Happened::Unconfirmed && outcome.cause == Cause::CutShort)
-        return QStringLiteral("La partita potrebbe non essere stata aggiunta al registro %1: la cartella ha smesso "
-                              "di rispondere durante la scrittura.")
-            .arg(file);
+        return QStringLiteral("La partita potrebbe non essere stata aggiunta al registro: la cartella ha smesso di "
+                              "rispondere durante la scrittura.");
     if (outcome.happened == Happened::Unconfirmed)
-        return QStringLiteral("La partita è stata aggiunta al registro %1, ma il disco non ha confermato la "
-                              "scrittura (%2).")
-            .arg(file, errorReason(outcome.error));
-    QString why;
-    switch (outcome.cause) {
-    case Cause::FolderInPlace: why = QStringLiteral("al suo posto c'è una cartella"); break;
-    case Cause::WriteFailed: why = errorReason(outcome.error); break;
-    case Cause::RegisterOff:
-        why = QStringLiteral("in questo computer il registro è spento (lo accende l'insegnante nella configurazione "
-                             "del computer)");
-        break;
-    case Cause::RegisterFull:
-        why = outcome.error == ENOSPC
-                  ? QStringLiteral("il disco è quasi pieno, e lo spazio che resta serve al record")
-                  : QStringLiteral("il registro ha raggiunto la sua dimensione massima (MaxMB nella configurazione): "
-                                   "l'insegnante può archiviarlo e cominciarne uno nuovo");
-        break;
-    default: why = stepReason(outcome, context); break;
-    }
-    return QStringLiteral("Non è stato possibile aggiungere questa partita al registro %1: %2.").arg(file, why);
+        return QStringLiteral("La partita è stata aggiunta al registro, ma il disco non ha confermato la scrittura.");
+    return QStringLiteral("Non è stato possibile aggiungere questa partita al registro: %1. %2")
+        .arg(whatHappened(outcome), kCallTheTeacher);
 }
 
 } // namespace
@@ -218,60 +126,36 @@ RecordContext recordContextFor(const ClassroomSettings &settings)
             account ? QString::fromUtf8(account->pw_name) : QString::number(::getuid())};
 }
 
-QString checkProblem(const Outcome &check, const RecordContext &context)
-{
-    // The check takes no time to wait: it tells the lock as it finds it.
-    if (check.cause == Cause::LockBusy)
-        return QStringLiteral("la cartella %1 è bloccata in questo momento %2 (il controllo non aspetta; una "
-                              "partita che finisce aspetta fino a %3 secondi). %4")
-            .arg(context.folder, heldBy(check.holder))
-            .arg(context.waitSeconds)
-            .arg(lockFix(check.holder));
-    return stepReason(check, context);
-}
-
-QString registerProblem(const Outcome &outcome, const RecordContext &context)
-{
-    return registerMessage(outcome, context);
-}
-
 std::optional<QString> startProblem(const Outcome &start, const RecordContext &context)
 {
     if (start.cause == Cause::None)
         return std::nullopt;
-    QString text;
     if (start.happened == Happened::Read && start.cause == Cause::LockBusy)
-        text = QStringLiteral("Il record è stato letto senza aspettare oltre: la cartella %1 è bloccata %2 da "
-                              "più di %3 secondi, e alla fine della gara il record potrebbe non essere salvato. %4")
-                   .arg(context.folder, heldBy(start.holder))
-                   .arg(context.waitSeconds)
-                   .arg(lockFix(start.holder));
-    else
-        text = QStringLiteral("Il record non può essere tenuto nella cartella %1: %2.\n"
-                              "Si può giocare lo stesso, ma il record non sarà salvato. Avvisa l'insegnante.")
-                   .arg(context.folder, folderReason(start, context));
-    // The teacher is told where to mend it.
-    if (!context.chosenIn.isEmpty())
-        text += QStringLiteral("\n(La cartella è indicata %1.)").arg(context.chosenIn);
-    return text;
+        return QStringLiteral("Un altro gioco tiene occupato il record da più di %1 secondi: alla fine della gara "
+                              "il record potrebbe non essere salvato. Se succede ancora, %2")
+            .arg(context.waitSeconds)
+            .arg(kCallTheTeacher.front().toLower() + kCallTheTeacher.mid(1));
+    return QStringLiteral("Si può giocare, ma il record non sarà salvato: %1. %2")
+        .arg(whatHappened(start), kCallTheTeacher);
 }
 
-QList<RecordMessage> endMessages(const record::GameEndOutcome &end, const RecordContext &context)
+QList<RecordMessage> endMessages(const record::GameEndOutcome &end)
 {
     QList<RecordMessage> messages;
     const Outcome &saved = end.record;
     switch (saved.happened) {
     case Happened::Saved: messages.append({kRecordSaved, Dialogs::Icon::None}); break;
     case Happened::Beaten: messages.append({recordTakenMeanwhile(saved.pair), Dialogs::Icon::Information}); break;
-    case Happened::Unconfirmed: messages.append({unconfirmedRecord(saved, context), Dialogs::Icon::Warning}); break;
+    case Happened::Unconfirmed: messages.append({unconfirmedRecord(saved), Dialogs::Icon::Warning}); break;
     case Happened::Failed:
-        messages.append({QStringLiteral("Non è stato possibile salvare il record: %1.").arg(stepReason(saved, context)),
+        messages.append({QStringLiteral("Non è stato possibile salvare il record: %1. %2")
+                             .arg(whatHappened(saved), kCallTheTeacher),
                          Dialogs::Icon::Warning});
         break;
     default: break;
     }
     const Outcome &line = end.registerLine;
     if (line.happened == Happened::Failed || line.happened == Happened::Unconfirmed)
-        messages.append({registerMessage(line, context), Dialogs::Icon::Warning});
+        messages.append({registerMessage(line), Dialogs::Icon::Warning});
     return messages;
 }

@@ -10,9 +10,9 @@
 
 #include <optional>
 
-// Every sentence the game says about its record folder, in one place: what
-// the pupil reads and the teacher can do about it, worded from the typed
-// outcome the record keeper gives.
+// What the pupil reads about the record, worded from the typed outcome the
+// record keeper gives: what happened, and to call the teacher, who finds
+// the details with the check (CheckMessages).
 
 // What the sentences need to know beside the outcome.
 struct RecordContext
@@ -42,13 +42,6 @@ QString waitNotice(RecordStep step, bool classFolder);
 // way of the next save; nothing when all is well.
 std::optional<QString> startProblem(const record::Outcome &start, const RecordContext &context);
 
-// Why the register can take no more lines, for the teacher's check.
-QString registerProblem(const record::Outcome &outcome, const RecordContext &context);
-
-// Why the teacher's check found that no record can be kept, the folder
-// named where it helps.
-QString checkProblem(const record::Outcome &check, const RecordContext &context);
-
 // What the pupil is told at the end of a game, the record first, then the
 // register.
 struct RecordMessage
@@ -56,4 +49,4 @@ struct RecordMessage
     QString text;
     Dialogs::Icon icon;
 };
-QList<RecordMessage> endMessages(const record::GameEndOutcome &end, const RecordContext &context);
+QList<RecordMessage> endMessages(const record::GameEndOutcome &end);

@@ -147,7 +147,7 @@ void Tavola::cmdExit_Click()
     m_state.fileNum = RecordKeeping::kFileNumber;
     const record::GameEndOutcome outcome = m_records.finishGame(
         {m_state.rightAnswers, m_state.wrongAnswers, c.lblnome1->caption(), c.lblpunti->caption()}, shownOwner());
-    for (const RecordMessage &message : endMessages(outcome, m_records.context()))
+    for (const RecordMessage &message : endMessages(outcome))
         if (!m_ended)
             m_services.dialogs->messageBox(message.text, kAppTitle, message.icon);
     endProgram();

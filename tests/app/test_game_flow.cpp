@@ -309,11 +309,10 @@ private Q_SLOTS:
         // Another game holds the lock a while, then lets go: the save waits,
         // then goes through.
         QTest::newRow("lock held a while") << 1200 << kSaved;
-        // Held past the wait: told as busy, and by whom, never as silent.
-        QTest::newRow("lock held past the wait") << 3500
-                                                 << QStringLiteral("è rimasta bloccata dal programma «test_game_flow»");
+        // Held past the wait: told as busy, never as silent.
+        QTest::newRow("lock held past the wait") << 3500 << QStringLiteral("occupato");
         // A share that never answers: given up after the limit, nothing saved.
-        QTest::newRow("silent share") << 0 << QStringLiteral("non ha risposto entro 4 secondi");
+        QTest::newRow("silent share") << 0 << QStringLiteral("non ha risposto in tempo");
     }
     void slowOrSilentFolderKeepsTheWindowAnswering()
     {
@@ -377,7 +376,8 @@ private Q_SLOTS:
         QCOMPARE(game.answerer->seen.size(), 3);
         const auto &warning = game.answerer->seen.last();
         QCOMPARE(warning.icon, QMessageBox::Warning);
-        QVERIFY2(warning.text.startsWith(QStringLiteral("Il record non può essere tenuto nella cartella ") + notAFolder),
+        // The pupil is sent for the teacher; the path is the check's to name.
+        QVERIFY2(warning.text.contains(QStringLiteral("non sarà salvato")) && !warning.text.contains(notAFolder),
                  qPrintable(warning.text));
         // The game plays on, and nothing was made anywhere else.
         QVERIFY(game.window->isVisible());
@@ -387,8 +387,11 @@ private Q_SLOTS:
         // The register is told the same cause as the record.
         game.answerer->press("OK").press("OK");
         game.window->cmdExit_Click();
-        QVERIFY2(game.answerer->seen.last().text.endsWith(QStringLiteral(": non è una cartella.")),
-                 qPrintable(game.answerer->seen.last().text));
+        const auto &told = game.answerer->seen;
+        const QString cause = QStringLiteral("la cartella del record non si può usare");
+        QVERIFY2(told.size() >= 2 && told.last().text.contains(QStringLiteral("registro"))
+                     && told.last().text.contains(cause) && told[told.size() - 2].text.contains(cause),
+                 qPrintable(told.last().text));
     }
 
     // Run as root on a chosen class folder (an empty mount point, say): files
@@ -418,7 +421,7 @@ private Q_SLOTS:
         }
         game.answerer->type("Luca").press("OK").press("OK");
         game.window->showTavola();
-        const QString why = QStringLiteral("il gioco è stato avviato come amministratore (root)");
+        const QString why = QStringLiteral("amministratore");
         QVERIFY2(game.answerer->seen.last().text.contains(why), qPrintable(game.answerer->seen.last().text));
         QVERIFY(game.find<QTimer>("Timer1")->isActive());
         game.showScore(8);
