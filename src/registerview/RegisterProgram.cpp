@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include "registerview/ChartData.h"
+#include "registerview/RegisterMessages.h"
 #include "registerview/RegisterWindow.h"
 #include "registerview/SummaryCsv.h"
 #include "settings/Configuration.h"
@@ -25,33 +26,48 @@ namespace {
 void say(const QString &text) { std::fputs(QStringLiteral("tarvimonda: %1\n").arg(text).toLocal8Bit().constData(), stderr); }
 
 // The whole register, its pupils by name, the class's chart: what a
-// teacher's script gets.
+// teacher's script gets. With a pupil's name, that pupil's report alone.
 int exportReport(const CommandLine &line, const QString &path)
 {
     const RegisterRead read = readRegister(path);
-    if (read.outcome != RegisterRead::Outcome::Read) {
-        say(read.message);
+    if (!read.ok()) {
+        say(registerProblemText(read.problem, path));
         return 1;
     }
     RegisterData data;
     data.apply(read);
     const QDate today = QDate::currentDate();
     const Period everything;
+    if (data.unreadable > 0)
+        say(QStringLiteral("registro %1: %2.").arg(path, unreadLinesText(data.unreadable)));
+    if (!line.pupil.isEmpty()) {
+        const auto content = pupilReportContent(data, pupilKey(line.pupil), everything, today);
+        if (!content) {
+            say(unknownPupilText(line.pupil, path));
+            return 1;
+        }
+        if (const auto error = writeReportPdf(line.exportPdf, pupilReportDocument(*content, today))) {
+            say(cannotWriteText(line.exportPdf, *error));
+            return 1;
+        }
+        return 0;
+    }
     ClassSummary summary = summarize(data.games, data.names, everything, today, data.accounts);
     std::sort(summary.pupils.begin(), summary.pupils.end(), [](const PupilSummary &a, const PupilSummary &b) {
         return QString::localeAwareCompare(a.key, b.key) < 0;
     });
-    if (data.unreadable > 0)
-        say(QStringLiteral("registro %1: %2.").arg(path, unreadLines(data.unreadable)));
-    const ReportContent content{path, everything.describe(today), data.unreadable, summary.pupils,
+    const ReportContent content{path, everything.describe(today), {}, data.unreadable, summary.pupils,
                                 classChart(summary, everything.describe(today))};
-    std::optional<QString> failure;
+    std::optional<int> error;
+    QString failed = line.exportPdf;
     if (!line.exportPdf.isEmpty())
-        failure = writeReportPdf(line.exportPdf, content);
-    if (!failure && !line.exportCsv.isEmpty())
-        failure = writeWholeFile(line.exportCsv, summaryCsv(summary.pupils));
-    if (failure) {
-        say(*failure);
+        error = writeReportPdf(line.exportPdf, classReportDocument(content, today));
+    if (!error && !line.exportCsv.isEmpty()) {
+        failed = line.exportCsv;
+        error = writeWholeFile(line.exportCsv, summaryCsv(summary.pupils));
+    }
+    if (error) {
+        say(cannotWriteText(failed, *error));
         return 1;
     }
     return 0;

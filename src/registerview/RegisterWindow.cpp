@@ -1,7 +1,10 @@
 #include "registerview/RegisterWindow.h"
 
+#include "registerview/DayEdit.h"
 #include "registerview/ProgressChart.h"
 #include "registerview/PupilColumns.h"
+#include "registerview/RegisterMessages.h"
+#include "registerview/UnreadLinesDialog.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -31,6 +34,8 @@ struct ActionEntry
 const ActionEntry kActions[] = {
     {"actionOpen", "&Apri un altro registro…", "Ctrl+O", &RegisterWindow::chooseFile, "openButton"},
     {"actionExportPdf", "Esporta &PDF…", "Ctrl+E", &RegisterWindow::exportPdf, "exportPdfButton"},
+    {"actionExportPupilPdf", "Sc&heda dell'alunno in PDF…", "Ctrl+Shift+P", &RegisterWindow::exportPupilPdf,
+     "exportPupilPdfButton"},
     {"actionPrint", "&Stampa…", "Ctrl+P", &RegisterWindow::print, "printButton"},
     {"actionExportCsv", "Esporta &CSV…", "Ctrl+Shift+E", &RegisterWindow::exportCsv, "exportCsvButton"},
     {"actionClose", "&Chiudi", "Ctrl+W", nullptr, nullptr},
@@ -92,11 +97,9 @@ void RegisterWindow::buildControls()
     m_periodChoice = named(new QComboBox, "periodChoice", QStringLiteral("Periodo"));
     for (const PeriodSpec &period : kPeriods)
         m_periodChoice->addItem(QString::fromUtf8(period.text));
-    m_from = named(new QDateEdit(QDate::currentDate().addDays(-6)), "fromDate", QStringLiteral("Dal giorno"));
-    m_to = named(new QDateEdit(QDate::currentDate()), "toDate", QStringLiteral("Al giorno"));
+    m_from = named(new DayEdit(QDate::currentDate().addDays(-6)), "fromDate", QStringLiteral("Dal giorno"));
+    m_to = named(new DayEdit(QDate::currentDate()), "toDate", QStringLiteral("Al giorno"));
     for (QDateEdit *edit : {m_from, m_to}) {
-        edit->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-        edit->setCalendarPopup(true);
         edit->setEnabled(false);
         connect(edit, &QDateEdit::dateChanged, this, &RegisterWindow::periodChosen);
     }
@@ -139,8 +142,16 @@ void RegisterWindow::buildControls()
     splitter->setStretchFactor(1, 2);
     m_status = named(new QLabel, "statusLabel");
     m_status->setWordWrap(true);
+    // The count of lines not read opens their list, by mouse or keyboard.
+    m_unread = named(new QPushButton, "unreadLinesButton");
+    m_unread->setFlat(true);
+    m_unread->hide();
+    connect(m_unread, &QPushButton::clicked, this, [this] {
+        showUnreadLines(this, m_feed.data().unreadable, m_feed.data().unreadLines);
+    });
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_status, 1);
+    bottom->addWidget(m_unread);
     buildCommands(top, bottom);
     auto *central = named(new QWidget, "registerArea");
     auto *layout = new QVBoxLayout(central);
@@ -175,6 +186,10 @@ void RegisterWindow::buildCommands(QBoxLayout *top, QBoxLayout *bottom)
         QAction *action = menu->addAction(QString::fromUtf8(entry.text));
         action->setObjectName(QLatin1StringView(entry.name));
         action->setShortcut(QKeySequence(QLatin1StringView(entry.keys)));
+        if (entry.handler == &RegisterWindow::exportPupilPdf) {
+            m_pupilAction = action;
+            action->setEnabled(false); // until a pupil is selected
+        }
         if (entry.handler)
             connect(action, &QAction::triggered, this, entry.handler);
         else
@@ -183,7 +198,9 @@ void RegisterWindow::buildCommands(QBoxLayout *top, QBoxLayout *bottom)
             continue;
         auto *button = named(new QPushButton(action->text().remove(u'&')), entry.button);
         button->setToolTip(action->shortcut().toString(QKeySequence::NativeText));
+        button->setEnabled(action->isEnabled());
         connect(button, &QPushButton::clicked, action, &QAction::trigger);
+        connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
         (entry.handler == &RegisterWindow::chooseFile ? top : bottom)->addWidget(button);
     }
 }
@@ -239,26 +256,32 @@ void RegisterWindow::showChart()
     const QString key = selectedKey();
     const QString period = m_period.describe(today());
     m_chartData = classChart(m_summary, period);
-    for (const PupilSummary &pupil : m_summary.pupils)
-        if (!key.isEmpty() && pupil.key == key)
+    bool selected = false;
+    for (const PupilSummary &pupil : m_summary.pupils) {
+        if (!key.isEmpty() && pupil.key == key) {
             m_chartData = pupilChart(pupil, pupilGames(m_feed.data().games, m_feed.data().names, key, m_period, today()),
                                      period);
-    m_chart->showData(m_chartData);
+            selected = true;
+        }
+    }
+    m_pupilAction->setEnabled(selected);
+    m_chart->showData(m_chartData, today());
 }
 
 void RegisterWindow::showStatus()
 {
-    QString text = m_feed.problem();
-    if (!text.isEmpty() && text == missingRegisterMessage(m_feed.path()) && !m_missingHint.isEmpty())
+    const ReadProblem &problem = m_feed.problem();
+    QString text = registerProblemText(problem, m_feed.path());
+    if (problem.kind == ReadProblem::Kind::Missing && !m_missingHint.isEmpty())
         text += u' ' + m_missingHint;
-    if (text.isEmpty()) {
+    if (problem.kind == ReadProblem::Kind::None)
         text = QStringLiteral("%1 alunni e %2 partite (%3).")
                    .arg(m_summary.pupils.size())
                    .arg(m_summary.games)
                    .arg(m_period.describe(today()));
-        if (const int lost = m_feed.data().unreadable; lost > 0)
-            text += u' ' + unreadLines(lost) + u'.';
-    }
+    const int lost = m_feed.data().unreadable;
+    m_unread->setText(unreadLinesText(lost));
+    m_unread->setVisible(lost > 0);
     if (m_feed.isReading())
         text += QStringLiteral(" Sto leggendo il registro…");
     if (!m_done.isEmpty())

@@ -14,6 +14,7 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTableView;
 
 // The teacher's register window: one row per pupil, a period, a search box,
@@ -31,13 +32,15 @@ public:
     // The day "today" and "this week" count from; the clock's by default.
     void setToday(const QDate &today);
     const ClassSummary &summary() const { return m_summary; }
-    // What the report holds now: the rows as shown, the chart as shown.
+    // What the report holds now: the rows as shown, the chart as shown, the
+    // search typed.
     ReportContent reportContent() const;
 
     // The handlers, each a thin step over the logic.
     void openFile(const QString &path);
     void chooseFile();
     void exportPdf();
+    void exportPupilPdf(); // the selected pupil's report
     void exportCsv();
     void print();
 
@@ -51,7 +54,7 @@ private:
     void showStatus();
     QString selectedKey() const;
     QDate today() const;
-    QString savePath(const QString &title, const QString &suffix, const QString &filter);
+    QString savePath(const QString &title, const QString &suffix, const QString &filter, const QString &name);
     void tell(const std::optional<QString> &failure, const QString &done);
 
     RegisterFeed m_feed;
@@ -66,6 +69,8 @@ private:
 
     QLabel *m_source = nullptr;
     QLabel *m_status = nullptr;
+    QPushButton *m_unread = nullptr;
+    QAction *m_pupilAction = nullptr;
     QComboBox *m_periodChoice = nullptr;
     QDateEdit *m_from = nullptr;
     QDateEdit *m_to = nullptr;

@@ -14,6 +14,7 @@ const QString kHelp = QStringLiteral(
     "Uso: tarvimonda [--record-folder CARTELLA]\n"
     "     tarvimonda --check [--record-folder CARTELLA]\n"
     "     tarvimonda --register [FILE] [--export-pdf FILE.pdf] [--export-csv FILE.csv]\n"
+    "     tarvimonda --register [FILE] --export-pdf FILE.pdf --pupil NOME\n"
     "     tarvimonda --help | --version\n"
     "\n"
     "Tarvimonda: un gioco per allenarsi a calcolare il valore di espressioni con i monomi.\n"
@@ -32,6 +33,7 @@ const QString kHelp = QStringLiteral(
     "  --export-pdf FILE.pdf      con --register: scrive il report di tutto il registro in PDF,\n"
     "                             senza aprire finestre\n"
     "  --export-csv FILE.csv      con --register: scrive la tabella riassuntiva in CSV\n"
+    "  --pupil NOME               con --export-pdf: scrive solo la scheda dell'alunno NOME\n"
     "\n"
     "File di configurazione: tarvimonda/tarvimonda.conf, cercato prima in ~/.config\n"
     "(XDG_CONFIG_HOME), poi in /etc/xdg (XDG_CONFIG_DIRS). Due sezioni:\n"
@@ -122,6 +124,15 @@ CommandLine parseCommandLine(const QList<QByteArray> &raw)
             continue;
         }
         QString *const exportTo = name == u"export-pdf" ? &line.exportPdf : name == u"export-csv" ? &line.exportCsv : nullptr;
+        if (name == u"pupil") {
+            // "--pupil=-Leo" for a name that starts with a dash.
+            if (!value && i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-'))
+                value = arguments[++i];
+            if (!value || value->trimmed().isEmpty())
+                return error(QStringLiteral("manca il nome dell'alunno dopo «%1»").arg(argument));
+            line.pupil = *value;
+            continue;
+        }
         const bool ours = name == u"record-folder" || exportTo;
         if (ours || kToolkitWithValue.contains(name)) {
             // "--record-folder --help" lacks its folder; "=-x" or "./-x"
@@ -144,6 +155,10 @@ CommandLine parseCommandLine(const QList<QByteArray> &raw)
     }
     if (line.action != CommandLine::Action::Register && !(line.exportPdf + line.exportCsv).isEmpty())
         return error(QStringLiteral("«--export-pdf» e «--export-csv» vanno usate con «--register»"));
+    // The pupil's report is a PDF of its own: a class table beside it would
+    // name everyone else.
+    if (!line.pupil.isEmpty() && (line.exportPdf.isEmpty() || !line.exportCsv.isEmpty()))
+        return error(QStringLiteral("«--pupil» va usata con «--register» e «--export-pdf», senza «--export-csv»"));
     return line;
 }
 

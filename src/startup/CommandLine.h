@@ -8,6 +8,7 @@
 // What the command line asks for:
 //   tarvimonda [--check] [--record-folder CARTELLA] | --help | --version
 //   tarvimonda --register [FILE] [--export-pdf OUT.pdf] [--export-csv OUT.csv]
+//   tarvimonda --register [FILE] --export-pdf OUT.pdf --pupil NOME
 // next to the toolkit's own options (-platform, -style ...), which are
 // let through for QApplication.
 struct CommandLine
@@ -21,6 +22,7 @@ struct CommandLine
     QString registerFile = {}; // empty: the class's own register
     QString exportPdf = {};    // empty: not asked for
     QString exportCsv = {};
+    QString pupil = {};        // with --export-pdf: that pupil's report alone
 };
 
 // arguments as the program got them (argv's bytes), program first. Needs no

@@ -8,11 +8,21 @@
 #include "record/Register.h"
 #include "registerview/ProgressChart.h"
 #include "registerview/PupilColumns.h"
+#include "registerview/RegisterMessages.h"
 #include "registerview/RegisterWindow.h"
 
 #include <QAccessible>
 #include <QAction>
+#include <QtCharts/QCategoryAxis>
+#include <QtCharts/QLineSeries>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -27,6 +37,7 @@
 namespace {
 
 const QDate kToday(2024, 5, 15);
+const ReadProblem kMissing{ReadProblem::Kind::Missing, ENOENT, {}, {}};
 
 void addGame(const QString &folderPath, const char *when, const QString &name, int right)
 {
@@ -62,6 +73,20 @@ QProcess *runProgram(const QStringList &arguments, const QStringList &asUser = {
     program->waitForFinished(30'000);
     return program;
 }
+
+// The PDF's text, in reading order; empty when it could not be read.
+QString pdfText(const QString &pdf)
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(30'000) || text.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(text.readAllStandardOutput()).simplified();
+}
+
+#define NEED_PDFTOTEXT()                                                                                               \
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())                                        \
+    QSKIP("pdftotext (poppler-utils) is needed to read the reports' text")
 
 } // namespace
 
@@ -127,18 +152,150 @@ private Q_SLOTS:
         QTest::keyClicks(search, QStringLiteral("BEA "));
         QCOMPARE(shownNames(table), QStringList{QStringLiteral("Bea")});
 
-        // The report holds the period, each row shown and the chart.
+        // The report holds the period, the search typed, each row shown,
+        // the chart and the page's number.
+        NEED_PDFTOTEXT();
         const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        QVERIFY(!writeReportPdf(pdf, classReportDocument(window.reportContent(), kToday)));
+        QString words = pdfText(pdf);
+        QVERIFY2(words.contains(QStringLiteral("«BEA »")) && !words.contains(QStringLiteral("Leo")), qPrintable(words));
         search->clear();
-        QVERIFY(!writeReportPdf(pdf, window.reportContent()));
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY2(text.waitForFinished(30'000) && text.exitCode() == 0, "pdftotext (poppler-utils) is needed");
-        const QString words = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        QVERIFY(!writeReportPdf(pdf, classReportDocument(window.reportContent(), kToday)));
+        words = pdfText(pdf);
         for (const char *expected : {"Periodo: questa settimana (dal 13/05/2024 al 19/05/2024)",
                                      "Bea alunno 2 14/05/2024 09:00 7 6,0 75 % +2,0 «bea »", "Eva alunno 1 14/05/2024 10:00 6 6,0 75 % –",
-                                     "Leo alunno 1 15/05/2024 11:00 4 4,0 67 % –", "Media della classe, giorno per giorno"})
+                                     "Leo alunno 1 15/05/2024 11:00 4 4,0 67 % –", "Media della classe, giorno per giorno",
+                                     "Pagina 1 di 1"})
             QVERIFY2(words.contains(QString::fromUtf8(expected)), qPrintable(QString::fromUtf8(expected) + QStringLiteral(" not in: ") + words));
+    }
+
+    // Dal and al take a day typed as teachers write it, and show it as
+    // DD/MM/YYYY.
+    void typedDays()
+    {
+        QTemporaryDir dir;
+        addGame(dir.path(), "2024-02-29T09:00:00", QStringLiteral("Ugo"), 3);
+        addGame(dir.path(), "2024-05-02T09:00:00", QStringLiteral("Ugo"), 12);
+        addGame(dir.path(), "2024-05-13T09:00:00", QStringLiteral("Bea"), 5);
+        RegisterWindow window(dir.filePath(QStringLiteral("registro.csv")));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTRY_COMPARE(window.summary().games, 3);
+        auto *period = window.findChild<QComboBox *>(QStringLiteral("periodChoice"));
+        period->setCurrentIndex(period->findText(QStringLiteral("Dal giorno al giorno scelti")));
+        auto *from = window.findChild<QDateEdit *>(QStringLiteral("fromDate"));
+        auto *to = window.findChild<QDateEdit *>(QStringLiteral("toDate"));
+        const auto type = [](QDateEdit *box, const char *text) {
+            box->clearFocus();
+            box->setFocus(Qt::TabFocusReason);
+            QTest::keyClicks(box, QLatin1StringView(text));
+        };
+        type(to, "2/5/2024");
+        type(from, "29/02/2024"); // a day the year shown before lacks
+        QCOMPARE(from->date(), QDate(2024, 2, 29));
+        QCOMPARE(to->date(), QDate(2024, 5, 2));
+        QCOMPARE(window.summary().games, 2);
+        type(to, "13/05/2024");
+        QCOMPARE(to->text(), QStringLiteral("13/05/2024"));
+        QCOMPARE(window.summary().games, 3);
+        type(from, "01/03/2024");
+        QCOMPARE(window.summary().games, 2);
+        type(from, "05/2"); // the year left as it is
+        QCOMPARE(from->date(), QDate(2024, 2, 5));
+    }
+
+    // The count of lines not read opens their list, from the keyboard too.
+    void unreadLinesAreListed()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("registro.csv"));
+        writeBytes(path, registerHeader() + "2024-05-13;10:00:00;Bea;1;1;2;no\r\n2024-13-01;10:00:00;Bea;1;1;2;no\r\nx\r\n");
+        RegisterWindow window(path);
+        window.show();
+        auto *count = window.findChild<QPushButton *>(QStringLiteral("unreadLinesButton"));
+        QTRY_VERIFY(count->isVisible());
+        QCOMPARE(count->text(), unreadLinesText(2));
+        count->setFocus();
+        QTest::keyClick(count, Qt::Key_Space);
+        auto *list = window.findChild<QTableWidget *>(QStringLiteral("unreadLinesList"));
+        QVERIFY(list);
+        QCOMPARE(list->rowCount(), 2);
+        QCOMPARE(list->item(0, 0)->text(), QStringLiteral("3"));
+        QCOMPARE(list->item(1, 0)->text(), QStringLiteral("4"));
+        QCOMPARE(list->item(0, 1)->text(), unreadReasonText(UnreadReason::Date));
+        QCOMPARE(list->item(1, 1)->text(), unreadReasonText(UnreadReason::FieldCount));
+    }
+
+    // No games: a sentence, no axes. A summer without games breaks the
+    // line; days are labelled on their midnight, with the year.
+    void theChartTellsTheTruth()
+    {
+        QTemporaryDir dir;
+        RegisterWindow window(dir.filePath(QStringLiteral("registro.csv")));
+        window.setToday(QDate(2026, 1, 10));
+        QChart *chart = window.findChild<ProgressChart *>(QStringLiteral("progressChart"))->chart();
+        QVERIFY(chart->series().isEmpty() && chart->axes().isEmpty() && !chart->title().isEmpty());
+        for (const char *when : {"2025-06-03T09:00:00", "2025-06-05T09:00:00", "2025-09-15T09:00:00", "2025-09-16T09:00:00"})
+            addGame(dir.path(), when, QStringLiteral("Bea"), 5);
+        QTRY_COMPARE(window.summary().games, 4);
+        auto *days = qobject_cast<QCategoryAxis *>(chart->axes(Qt::Horizontal).value(0));
+        QVERIFY(days && days->count() > 2);
+        for (const QString &label : days->categoriesLabels())
+            QCOMPARE(double(QDate::fromString(label, QStringLiteral("dd/MM/yyyy")).toJulianDay()), days->endValue(label));
+        int lines = 0;
+        for (QAbstractSeries *series : chart->series()) {
+            const auto *line = qobject_cast<QLineSeries *>(series);
+            if (line->pen().style() == Qt::DashLine)
+                continue; // the record
+            ++lines;
+            for (qsizetype i = 1; i < line->count(); ++i)
+                QVERIFY(line->at(i).x() - line->at(i - 1).x() < 7);
+        }
+        QCOMPARE(lines, 2);
+    }
+
+    // One pupil's report, from the window or a script, names no one else;
+    // a name the register lacks writes nothing.
+    void aPupilsReportNamesNoOneElse()
+    {
+        NEED_PDFTOTEXT();
+        QTemporaryDir dir;
+        addGame(dir.path(), "2024-05-13T09:00:00", QStringLiteral("Bea"), 5);
+        addGame(dir.path(), "2024-05-13T10:00:00", QStringLiteral("Ugo"), 9);
+        addGame(dir.path(), "2024-05-14T09:00:00", QStringLiteral("bea "), 7);
+        addGame(dir.path(), "2024-05-14T10:00:00", QStringLiteral("Eva"), 6);
+        const QString file = dir.filePath(QStringLiteral("registro.csv")), pdf = dir.filePath(QStringLiteral("bea.pdf"));
+        std::unique_ptr<QProcess> program(runProgram({QStringLiteral("--register"), file, QStringLiteral("--export-pdf"), pdf,
+                                                      QStringLiteral("--pupil"), QStringLiteral("BEA")}));
+        QCOMPARE(program->exitCode(), 0);
+
+        RegisterWindow window(file);
+        window.setToday(kToday);
+        window.show();
+        auto *table = window.findChild<QTableView *>(QStringLiteral("pupilTable"));
+        QTRY_COMPARE(shownNames(table).value(0), QStringLiteral("Bea"));
+        table->selectRow(0);
+        const QString fromWindow = dir.filePath(QStringLiteral("scheda.pdf"));
+        QTimer::singleShot(0, &window, [&] {
+            auto *dialog = window.findChild<QFileDialog *>(QStringLiteral("saveDialog"));
+            dialog->selectFile(fromWindow);
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        window.findChild<QAction *>(QStringLiteral("actionExportPupilPdf"))->trigger();
+        for (const QString &made : {pdf, fromWindow}) {
+            const QString words = pdfText(made);
+            QVERIFY2(words.contains(QStringLiteral("Scheda di Bea")) && words.contains(QStringLiteral("14/05/2024"))
+                         && !words.contains(QStringLiteral("Ugo")) && !words.contains(QStringLiteral("Eva")),
+                     qPrintable(words));
+        }
+
+        const QString none = dir.filePath(QStringLiteral("zoe.pdf"));
+        program.reset(runProgram({QStringLiteral("--register"), file, QStringLiteral("--export-pdf"), none,
+                                  QStringLiteral("--pupil"), QStringLiteral("Zoe")}));
+        QVERIFY(program->exitCode() != 0);
+        QVERIFY(!QFile::exists(none));
+        QVERIFY(!program->readAllStandardError().isEmpty());
     }
 
     // Controls are named, and the report's keys are the usual ones.
@@ -155,7 +312,8 @@ private Q_SLOTS:
         QCOMPARE(keys("actionExportPdf"), QStringLiteral("Ctrl+E"));
         QCOMPARE(keys("actionExportCsv"), QStringLiteral("Ctrl+Shift+E"));
         auto *status = window.findChild<QLabel *>(QStringLiteral("statusLabel"));
-        QTRY_VERIFY(status->text().startsWith(missingRegisterMessage(QStringLiteral("/nowhere/registro.csv")) + QStringLiteral(" Acceso?")));
+        QTRY_VERIFY(status->text().startsWith(registerProblemText(kMissing, QStringLiteral("/nowhere/registro.csv"))
+                                              + QStringLiteral(" Acceso?")));
     }
 
     // A teacher's script, with no display: the report and the table are
@@ -176,7 +334,7 @@ private Q_SLOTS:
         program.reset(runProgram({QStringLiteral("--register"), dir.filePath(QStringLiteral("none.csv")), QStringLiteral("--export-csv"), csv}));
         QCOMPARE(program->exitCode(), 1);
         QCOMPARE(QString::fromLocal8Bit(program->readAllStandardError()),
-                 QStringLiteral("tarvimonda: %1\n").arg(missingRegisterMessage(dir.filePath(QStringLiteral("none.csv")))));
+                 QStringLiteral("tarvimonda: %1\n").arg(registerProblemText(kMissing, dir.filePath(QStringLiteral("none.csv")))));
 
         // A register of group games that a teacher outside it may not read.
         if (::geteuid() != 0)
