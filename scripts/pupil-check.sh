@@ -121,9 +121,9 @@ encoded() { python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.a
 # class folder is asked for by name, as the game asks for it.
 request_only() {
   if [ "$2" = "$class" ]; then
-    printf 'tarvimonda-keeper 2\nstep=%s\nfolder=machine\nwait=60000\n' "$1"
+    printf 'tarvimonda-keeper 3\nstep=%s\nfolder=machine\nwait=60000\n' "$1"
   else
-    printf 'tarvimonda-keeper 2\nstep=%s\nfolder=%s\nmake=chosen\nwait=60000\n' "$1" "$(encoded "$2")"
+    printf 'tarvimonda-keeper 3\nstep=%s\nfolder=%s\nmake=chosen\nwait=60000\n' "$1" "$(encoded "$2")"
   fi
   if [ "$1" = end ]; then
     printf 'save=1\nregister=%s\nname=%s\nscore=%s\nwrong=%s\ntotal=%s\n' \

@@ -84,8 +84,13 @@ QString folderReason(const Outcome &outcome, const RecordContext &context)
         return QStringLiteral("il gioco è stato avviato come amministratore (root), e i file che creerebbe non "
                               "si potrebbero più usare dagli alunni: si gioca con un account normale");
     case Cause::BadRequest:
-        return outcome.file == "name" ? QStringLiteral("il nome è troppo lungo o non è un testo valido")
-                                      : QStringLiteral("la richiesta non è valida (%1)").arg(shown(outcome.file));
+        // The keeper and the window of one package speak the same protocol:
+        // any other refusal is a mismatched install.
+        return outcome.refused == record::RequestPart::Name
+                   ? QStringLiteral("il nome è troppo lungo o non è un testo valido")
+                   : QStringLiteral("il programma che custodisce il record (%1) non accetta la richiesta del gioco: "
+                                    "bisogna reinstallare il gioco")
+                         .arg(context.keeper);
     default: return {};
     }
 }

@@ -46,7 +46,7 @@ QString whatHappened(const Outcome &outcome)
     case Cause::RootRefused:
         return QStringLiteral("il gioco è stato avviato come amministratore, e si gioca con un account normale");
     case Cause::BadRequest:
-        return outcome.file == "name" ? QStringLiteral("il nome è troppo lungo o non è un testo valido")
+        return outcome.refused == record::RequestPart::Name ? QStringLiteral("il nome è troppo lungo o non è un testo valido")
                                       : QStringLiteral("il gioco ha chiesto al custode del record una cosa non valida");
     case Cause::RegisterOff: return QStringLiteral("in questo computer il registro è spento");
     case Cause::RegisterFull:

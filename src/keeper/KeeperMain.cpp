@@ -123,7 +123,8 @@ int main()
         return 0;
     const keeper::ParsedRequest parsed = keeper::parseRequest(requestText);
     if (!parsed.request) {
-        const auto refused = record::Outcome::failed(record::Cause::BadRequest, parsed.refused);
+        auto refused = record::Outcome::failed(record::Cause::BadRequest);
+        refused.refused = parsed.refused;
         reply({refused, refused});
         return 2;
     }

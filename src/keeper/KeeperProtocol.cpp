@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 #include <utility>
 
 namespace keeper {
@@ -12,6 +13,7 @@ namespace {
 
 using record::Cause;
 using record::Happened;
+using record::RequestPart;
 
 constexpr std::array kSteps{std::pair{Request::Step::Start, "start"}, std::pair{Request::Step::Check, "check"},
                             std::pair{Request::Step::End, "end"}};
@@ -48,6 +50,16 @@ constexpr std::array kCauses{
     std::pair{Cause::RootRefused, "root-refused"},
     std::pair{Cause::RegisterOff, "register-off"},
     std::pair{Cause::RegisterFull, "register-full"},
+};
+
+constexpr std::array kRequestParts{
+    std::pair{RequestPart::None, ""},          std::pair{RequestPart::Size, "size"},
+    std::pair{RequestPart::Header, "header"},  std::pair{RequestPart::Fields, "fields"},
+    std::pair{RequestPart::Step, "step"},      std::pair{RequestPart::Folder, "folder"},
+    std::pair{RequestPart::Make, "make"},      std::pair{RequestPart::Wait, "wait"},
+    std::pair{RequestPart::Save, "save"},      std::pair{RequestPart::Register, "register"},
+    std::pair{RequestPart::Name, "name"},      std::pair{RequestPart::Score, "score"},
+    std::pair{RequestPart::Wrong, "wrong"},    std::pair{RequestPart::Total, "total"},
 };
 
 template <typename Table> QByteArray nameOf(const Table &table, decltype(table[0].first) value)
@@ -127,7 +139,7 @@ QByteArray outcomeLine(const char *label, const record::Outcome &outcome)
            + QByteArray::number(outcome.error) + " pid=" + QByteArray::number(outcome.holder.pid) + " program="
            + encoded(outcome.holder.program.toUtf8()) + " user=" + encoded(outcome.holder.user.toUtf8()) + " group="
            + encoded(outcome.group.toUtf8()) + " score=" + encoded(outcome.pair.score.toUtf8()) + " name="
-           + encoded(outcome.pair.name.toUtf8()) + '\n';
+           + encoded(outcome.pair.name.toUtf8()) + " refused=" + nameOf(kRequestParts, outcome.refused) + '\n';
 }
 
 std::optional<record::Outcome> parseOutcome(const QByteArray &line, QByteArrayView label)
@@ -136,7 +148,7 @@ std::optional<record::Outcome> parseOutcome(const QByteArray &line, QByteArrayVi
     if (words.isEmpty() || words.takeFirst() != label)
         return std::nullopt;
     const auto fields = fieldsOf(words);
-    if (!fields || fields->size() != 10)
+    if (!fields || fields->size() != 11)
         return std::nullopt;
     record::Outcome outcome;
     bool ok = true;
@@ -150,6 +162,10 @@ std::optional<record::Outcome> parseOutcome(const QByteArray &line, QByteArrayVi
             const auto cause = valueOf(kCauses, value);
             ok = ok && cause;
             outcome.cause = cause.value_or(Cause::None);
+        } else if (key == "refused") {
+            const auto part = valueOf(kRequestParts, value);
+            ok = ok && part;
+            outcome.refused = part.value_or(RequestPart::None);
         } else if (key == "file") {
             outcome.file = value;
         } else if (key == "error") {
@@ -198,15 +214,15 @@ QByteArray encodeRequest(const Request &request)
 
 ParsedRequest parseRequest(const QByteArray &bytes)
 {
-    const auto refuse = [](const char *what) { return ParsedRequest{std::nullopt, what}; };
+    const auto refuse = [](RequestPart part) { return ParsedRequest{std::nullopt, part}; };
     if (bytes.size() > kMaxRequestBytes)
-        return refuse("size");
+        return refuse(RequestPart::Size);
     QList<QByteArray> lines = bytes.split('\n');
     if (lines.size() < 3 || lines.takeFirst() != kHeader || lines.takeLast() != "" || lines.takeLast() != kEnd)
-        return refuse("header");
+        return refuse(RequestPart::Header);
     const auto fields = fieldsOf(lines);
     if (!fields)
-        return refuse("fields");
+        return refuse(RequestPart::Fields);
     const auto value = [&](const char *key) -> std::optional<QByteArray> {
         for (const auto &[k, v] : *fields)
             if (k == key)
@@ -217,28 +233,28 @@ ParsedRequest parseRequest(const QByteArray &bytes)
     Request request;
     const auto step = valueOf(kSteps, value("step").value_or(QByteArray()));
     if (!step)
-        return refuse("step");
+        return refuse(RequestPart::Step);
     request.step = *step;
     // How the machine's folder is made is the keeper's to decide.
     request.machineFolder = value("folder") == kMachineFolder;
     const qsizetype expected = (request.step == Request::Step::End ? 9 : 3) + (request.machineFolder ? 0 : 1);
     if (fields->size() != expected)
-        return refuse("fields");
+        return refuse(RequestPart::Fields);
 
     if (!request.machineFolder) {
         const auto folder = value("folder");
         request.folder = QByteArray::fromPercentEncoding(folder.value_or(QByteArray()));
         if (!folder || !request.folder.startsWith('/') || request.folder.size() > kMaxFolderBytes
             || request.folder.contains('\0'))
-            return refuse("folder");
+            return refuse(RequestPart::Folder);
         const QByteArray make = value("make").value_or(QByteArray());
         if (make != "chosen" && make != "per-user")
-            return refuse("make");
+            return refuse(RequestPart::Make);
         request.perUser = make == "per-user";
     }
     const auto wait = number(value("wait").value_or(QByteArray()), kRecordLockWaitMs);
     if (!wait)
-        return refuse("wait");
+        return refuse(RequestPart::Wait);
     request.lockWaitMs = *wait;
     if (request.step != Request::Step::End)
         return {request, {}};
@@ -246,25 +262,28 @@ ParsedRequest parseRequest(const QByteArray &bytes)
     const auto save = flag(value("save").value_or(QByteArray()));
     const auto registerOn = flag(value("register").value_or(QByteArray()));
     if (!save || !registerOn)
-        return refuse(!save ? "save" : "register");
+        return refuse(!save ? RequestPart::Save : RequestPart::Register);
     request.save = *save;
     request.registerOn = *registerOn;
     const QByteArray name = QByteArray::fromPercentEncoding(value("name").value_or(QByteArray()));
     const auto text = strictUtf8(name);
     if (!value("name") || name.size() > kMaxNameBytes || !text || hasControlCharacters(*text))
-        return refuse("name");
+        return refuse(RequestPart::Name);
     request.name = *text;
-    for (const auto &[key, target] :
-         {std::pair{"score", &request.score}, {"wrong", &request.wrong}, {"total", &request.total}}) {
+    for (const auto &[key, target, part] :
+         {std::tuple{"score", &request.score, RequestPart::Score}, {"wrong", &request.wrong, RequestPart::Wrong},
+          {"total", &request.total, RequestPart::Total}}) {
         const auto counter = number(value(key).value_or(QByteArray()), kMaxAnswers);
         if (!counter)
-            return refuse(key);
+            return refuse(part);
         *target = *counter;
     }
     if (request.score + request.wrong != request.total)
-        return refuse("total");
+        return refuse(RequestPart::Total);
     return {request, {}};
 }
+
+QByteArray requestPartName(RequestPart part) { return nameOf(kRequestParts, part); }
 
 QByteArray encodeReply(const record::GameEndOutcome &outcome)
 {

@@ -20,7 +20,7 @@
 //   keeper:  one line an outcome ("record ...", "register ..."), then "done"
 namespace keeper {
 
-inline constexpr QByteArrayView kHeader = "tarvimonda-keeper 2";
+inline constexpr QByteArrayView kHeader = "tarvimonda-keeper 3";
 inline constexpr QByteArrayView kEnd = "end";
 inline constexpr QByteArrayView kReady = "ready";
 inline constexpr QByteArrayView kGo = "go";
@@ -55,14 +55,18 @@ struct Request
 
 QByteArray encodeRequest(const Request &request);
 
-// A request is taken whole or not at all: refused names the first thing
-// that is wrong (a field's name, "size", "header" ...).
+// A request is taken whole or not at all: refused is the first thing that
+// is wrong.
 struct ParsedRequest
 {
     std::optional<Request> request;
-    QByteArray refused;
+    record::RequestPart refused = record::RequestPart::None;
 };
 ParsedRequest parseRequest(const QByteArray &bytes);
+
+// A part's name in a reply: a field's name, "size", "header", "fields";
+// empty for none.
+QByteArray requestPartName(record::RequestPart part);
 
 // The keeper's answer, "done" included.
 QByteArray encodeReply(const record::GameEndOutcome &outcome);

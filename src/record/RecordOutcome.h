@@ -14,6 +14,11 @@ inline constexpr int kNotRegular = -1; // a pipe, socket or device (a folder giv
 inline constexpr int kHardLinked = -2; // a regular file with another name too
 inline constexpr int kProtected = -3;  // a regular file nobody may write
 
+// The first part of a request the keeper found wrong (BadRequest).
+enum class RequestPart : quint8 {
+    None, Size, Header, Fields, Step, Folder, Make, Wait, Save, Register, Name, Score, Wrong, Total,
+};
+
 // The record as its two files hold it, decoded, line ends included.
 struct Pair
 {
@@ -54,7 +59,7 @@ enum class Cause : quint8 {
     LockBusy,     // held by another for the whole wait (holder)
     LockUnusable, // the lock file cannot be used (error)
     // The keeper and the window.
-    BadRequest,    // the keeper refused the request (file: the field)
+    BadRequest,    // the keeper refused the request (refused: the part)
     NoAnswer,      // the folder did not answer within the window's limit
     CutShort,      // the folder stopped answering during a write
     KeeperMissing, // the keeper could not be started (error)
@@ -83,6 +88,7 @@ struct Outcome
     Holder holder;             // LockBusy
     QString group;             // NotInGroup, GroupNotActive
     Pair pair;                 // Read: the record shown; Beaten: the one that stands
+    RequestPart refused = RequestPart::None; // BadRequest
     bool operator==(const Outcome &) const = default;
 
     static Outcome failed(Cause cause, const QByteArray &file = {}, int error = 0)

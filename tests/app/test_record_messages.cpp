@@ -49,7 +49,9 @@ void failureRows()
     QTest::newRow("lock held") << held(failed(Cause::LockBusy, "record.lock"), 4242) << "occupato";
     QTest::newRow("no keeper") << failed(Cause::KeeperMissing, {}, ENOENT) << "custodisce";
     QTest::newRow("root") << failed(Cause::RootRefused) << "amministratore";
-    QTest::newRow("name too long") << failed(Cause::BadRequest, "name") << "nome";
+    Outcome badName = failed(Cause::BadRequest);
+    badName.refused = record::RequestPart::Name;
+    QTest::newRow("name too long") << badName << "nome";
     QTest::newRow("register full") << failed(Cause::RegisterFull, "registro.csv", EFBIG) << "pieno";
 }
 

@@ -32,8 +32,8 @@ QString fakeKeeper(const QTemporaryDir &dir, const QString &body, const QString 
                "done\n"
                "[ -n \"$step\" ] || exit 0\n"
                "reply() {\n"
-               "  printf 'record happened=%s cause=%s file= error=0 pid=0 program= user= group= score=%s name=%s\\n' \"$1\" \"${2:-none}\" \"$3\" \"$4\"\n"
-               "  printf 'register happened=nothing cause=none file= error=0 pid=0 program= user= group= score= name=\\n'\n"
+               "  printf 'record happened=%s cause=%s file= error=0 pid=0 program= user= group= score=%s name=%s refused=\\n' \"$1\" \"${2:-none}\" \"$3\" \"$4\"\n"
+               "  printf 'register happened=nothing cause=none file= error=0 pid=0 program= user= group= score= name= refused=\\n'\n"
                "  echo done\n"
                "}\n"
                "if [ \"$step\" = start ]; then\n");

@@ -105,7 +105,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, request);
         QFETCH(QByteArray, refused);
         const keeper::ParsedRequest parsed = keeper::parseRequest(request);
-        QCOMPARE(parsed.refused, refused);
+        QCOMPARE(keeper::requestPartName(parsed.refused), refused);
         QCOMPARE(parsed.request.has_value(), refused.isEmpty());
     }
 
@@ -117,7 +117,7 @@ private Q_SLOTS:
         const auto outcome = outcomeOf(*keeper);
         QVERIFY(outcome);
         QCOMPARE(outcome->record.cause, Cause::BadRequest);
-        QCOMPARE(outcome->record.file, QByteArray("total"));
+        QCOMPARE(outcome->record.refused, record::RequestPart::Total);
         QCOMPARE(keeper->exitCode(), 2);
         QCOMPARE(entriesOf(m_dir), QStringList());
     }
