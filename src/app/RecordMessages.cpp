@@ -1,5 +1,6 @@
 #include "app/RecordMessages.h"
 
+#include "startup/ConfigurationMessages.h"
 #include "state/Numbers.h"
 
 #include <QDir>
@@ -118,7 +119,7 @@ RecordContext recordContextFor(const ClassroomSettings &settings)
     const passwd *account = ::getpwuid(::getuid());
     const int limitMs = settings.recordWaitMs + kSilentFolderGraceMs;
     return {QDir::toNativeSeparators(QFile::decodeName(folder.path)),
-            settings.recordFolderChosen ? settings.recordFolderSource : QString(),
+            settings.recordFolderChosen ? chosenInText(settings.recordFolderFrom) : QString(),
             folder.classFolder,
             settings.recordWaitMs / 1000,
             limitMs / 1000,

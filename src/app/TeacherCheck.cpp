@@ -2,6 +2,7 @@
 
 #include "startup/ClassroomSettings.h"
 #include "startup/CommandLine.h"
+#include "startup/ConfigurationMessages.h"
 #include "app/FolderProbe.h"
 #include "record/RecordNames.h"
 #include "settings/Configuration.h"
@@ -45,10 +46,10 @@ CheckReport teacherCheck(const CommandLine &line, const Configuration &configura
     QString text = QStringLiteral("Tarvimonda: controllo per l'account «%1».\n\n").arg(account);
     text += QStringLiteral("File di configurazione letti (cercati, in quest'ordine: %1):\n").arg(searched.join(QStringLiteral(", ")));
     text += listed(configuration.files, QStringLiteral("nessuno: valgono le impostazioni predefinite"));
-    text += QStringLiteral("Righe non usate:\n") + listed(configuration.problems + configuration.overridden, QStringLiteral("nessuna"));
+    text += QStringLiteral("Righe non usate:\n") + listed(problemTexts(configuration) + overriddenTexts(configuration), QStringLiteral("nessuna"));
 
     text += QStringLiteral("\nCartella del record: %1\n").arg(readablePath(folder));
-    text += settings.recordFolderChosen ? QStringLiteral("  scelta %1\n").arg(settings.recordFolderSource)
+    text += settings.recordFolderChosen ? QStringLiteral("  scelta %1\n").arg(chosenInText(settings.recordFolderFrom))
             : choice.classFolder        ? QStringLiteral("  nessuna cartella scelta: la cartella del record di questo "
                                                          "computer, comune a tutti gli account\n")
                                         : QStringLiteral("  nessuna cartella scelta: ogni account tiene il suo record "
@@ -62,13 +63,13 @@ CheckReport teacherCheck(const CommandLine &line, const Configuration &configura
     const QString registerFile = readablePath(folder + '/' + kRegisterFileName);
     const bool registerRefuses = settings.registerEnabled && !access.registerWhy.isEmpty();
     if (settings.registerEnabled)
-        text += QStringLiteral("\nRegistro: acceso (%1), nel file %2\n").arg(configuration.registerEnabledFrom, registerFile);
+        text += QStringLiteral("\nRegistro: acceso (%1), nel file %2\n").arg(placeText(configuration.registerEnabledFrom), registerFile);
     if (registerRefuses)
         text += QStringLiteral("  NON può ricevere altre partite: %1\n").arg(access.registerWhy);
     if (!settings.registerEnabled)
         text += QStringLiteral("\nRegistro: spento (%1)\n")
-                    .arg(configuration.registerEnabledFrom.isEmpty() ? QStringLiteral("nessun file lo accende")
-                                                                      : configuration.registerEnabledFrom);
+                    .arg(configuration.registerEnabledFrom.isSet() ? placeText(configuration.registerEnabledFrom)
+                                                                     : QStringLiteral("nessun file lo accende"));
     if (::geteuid() == 0)
         text += QStringLiteral("\nAttenzione: questo controllo è fatto come root, che può scrivere ovunque. "
                                "Ripetilo da un account di alunno: su - alunno1 -c 'tarvimonda --check'\n");

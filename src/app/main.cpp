@@ -1,5 +1,6 @@
 #include "startup/ClassroomSettings.h"
 #include "startup/CommandLine.h"
+#include "startup/ConfigurationMessages.h"
 #include "startup/ProcessContext.h"
 #include "app/StartupTimes.h"
 #include "startup/SystemErrors.h"
@@ -86,7 +87,7 @@ int main(int argc, char *argv[])
     if (!configuration.problems.isEmpty()) {
         // The teacher who tries the game sees it, and so does whoever runs
         // it from a terminal.
-        const QString text = QStringLiteral("Nel file di configurazione:\n") + configuration.problems.join(u'\n');
+        const QString text = QStringLiteral("Nel file di configurazione:\n") + problemTexts(configuration).join(u'\n');
         print(stderr, QStringLiteral("tarvimonda: %1\n").arg(text));
         QtDialogs().messageBox(text, kAppTitle, Dialogs::Icon::Warning);
     }

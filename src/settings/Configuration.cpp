@@ -12,39 +12,30 @@ namespace {
 // A configuration file is a few lines; a bigger one is not ours.
 constexpr qint64 kMaxConfigurationBytes = 64 * 1024;
 
-// What a line would have set, to tell the class what its loss means.
-enum Concern { kNothing = 0, kRecord = 1, kRegister = 2 };
-
-// A line that could not be used.
-struct Finding
-{
-    QString where; // "FILE, riga N"
-    QString what;
-    int concern = kNothing;
-    bool section = false; // an unknown section's own line: its lines go with it
-};
+using Problem = ConfigurationProblem;
+using Place = ConfigurationPlace;
 
 bool is(const QString &text, const char *word) { return text.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0; }
 
 int sectionConcern(const QString &section)
 {
-    return is(section, "Record") ? kRecord : is(section, "Register") ? kRegister : kNothing;
+    return is(section, "Record") ? kConcernsRecord : is(section, "Register") ? kConcernsRegister : kConcernsNothing;
 }
 int keyConcern(const QString &key)
 {
-    return is(key, "Folder") ? kRecord : is(key, "Enabled") || is(key, "MaxMB") ? kRegister : kNothing;
+    return is(key, "Folder") ? kConcernsRecord : is(key, "Enabled") || is(key, "MaxMB") ? kConcernsRegister : kConcernsNothing;
 }
-QString sectionOf(int concern) { return concern == kRecord ? QStringLiteral("[Record]") : QStringLiteral("[Register]"); }
 
-std::optional<QByteArray> contentOf(const QString &path, QString *error)
+// The file's text, or why it cannot be read.
+std::optional<QByteArray> contentOf(const QString &path, Problem &problem)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile()) {
-        *error = QStringLiteral("non è un file");
+    problem = {QFileInfo(path).isFile() ? Problem::Kind::Unreadable : Problem::Kind::NotAFile, {path}, {}, {}, {}, 0,
+               kConcernsRecord | kConcernsRegister};
+    if (problem.kind == Problem::Kind::NotAFile)
         return std::nullopt;
-    }
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = errno == EACCES ? QStringLiteral("permesso negato") : QStringLiteral("errore di sistema %1").arg(errno);
+        problem.error = errno;
         return std::nullopt;
     }
     QByteArray text = file.read(kMaxConfigurationBytes);
@@ -72,69 +63,54 @@ QByteArray resolved(const QByteArray &value, const QString &file)
     return path;
 }
 
-QString consequence(int concern, const Configuration &c)
-{
-    QStringList parts;
-    if (concern & kRecord)
-        parts << (c.recordFolder ? QStringLiteral("il record resta nella cartella indicata in %1").arg(c.recordFolderFrom)
-                                 : QStringLiteral("il record resta personale per ogni alunno"));
-    if (concern & kRegister)
-        parts << (c.registerEnabledFrom.isEmpty() ? QStringLiteral("il registro non è tenuto")
-                  : c.registerEnabled ? QStringLiteral("il registro resta acceso come dice %1").arg(c.registerEnabledFrom)
-                                      : QStringLiteral("il registro resta spento come dice %1").arg(c.registerEnabledFrom));
-    return parts.join(QStringLiteral("; "));
-}
-
 // One file's lines, judged. Its settings are the last of each key in it.
 struct FileReading
 {
     std::optional<QByteArray> folder;
     std::optional<bool> enabled;
     std::optional<int> maxMB;
-    QString folderFrom, enabledFrom, maxMBFrom;
+    Place folderFrom, enabledFrom, maxMBFrom;
 };
 
-FileReading judge(const QString &file, const QByteArray &text, QList<Finding> &findings, QStringList &overridden)
+FileReading judge(const QString &file, const QByteArray &text, QList<Problem> &problems,
+                  QList<OverriddenSetting> &overridden)
 {
     FileReading reading;
-    qsizetype unknownSection = -1; // the finding of the unknown section the lines are in
-    const auto set = [&](auto &setting, QString &from, auto value, const QString &where, const IniLine &line) {
+    qsizetype unknownSection = -1; // the problem of the unknown section the lines are in
+    const auto set = [&](auto &setting, Place &from, auto value, const Place &where, const IniLine &line) {
         if (setting)
-            overridden << QStringLiteral("%1: %2 non conta: la stessa chiave torna alla riga %3.").arg(from, line.key).arg(line.line);
+            overridden.append({from, line.key, where});
         setting = value;
         from = where;
     };
     for (const IniLine &line : iniLines(text)) {
-        const QString where = QStringLiteral("%1, riga %2").arg(file).arg(line.line);
+        const Place where{file, line.line};
         const int inSection = sectionConcern(line.section);
         const int key = keyConcern(line.key);
-        const auto problem = [&](const QString &what, int concern) { findings.append({where, what, concern}); };
+        const auto problem = [&](Problem::Kind kind, int concerns) {
+            problems.append({kind, where, line.section, line.key, line.value, 0, concerns});
+        };
         if (line.kind == IniLine::Kind::Section) {
             unknownSection = -1;
-            if (inSection == kNothing) {
-                findings.append({where, QStringLiteral("la sezione «%1» non esiste (ci sono [Record] e [Register])").arg(line.section), kNothing, true});
-                unknownSection = findings.size() - 1;
+            if (inSection == kConcernsNothing) {
+                problem(Problem::Kind::UnknownSection, kConcernsNothing);
+                unknownSection = problems.size() - 1;
             }
         } else if (unknownSection >= 0) {
-            findings[unknownSection].concern |= key; // said once, at the section
+            problems[unknownSection].concerns |= key; // said once, at the section
         } else if (line.kind == IniLine::Kind::Other) {
-            problem(QStringLiteral("la riga non è né una sezione «[Nome]» né un'impostazione «Chiave=valore»"), inSection);
+            problem(Problem::Kind::NotASetting, inSection);
         } else if (line.section.isEmpty()) {
-            problem(key ? QStringLiteral("«%1» è fuori da ogni sezione: va sotto %2").arg(line.key, sectionOf(key))
-                        : QStringLiteral("«%1» è fuori da ogni sezione, e non è una chiave di Tarvimonda").arg(line.key),
-                    key);
+            problem(Problem::Kind::OutsideSections, key);
         } else if (key != inSection) {
-            problem(QStringLiteral("la chiave «%1» non esiste nella sezione [%2]%3")
-                        .arg(line.key, line.section, key ? QStringLiteral(": va sotto %1").arg(sectionOf(key)) : QString()),
-                    key ? key : inSection);
+            problem(Problem::Kind::WrongSection, key ? key : inSection);
         } else if (line.badQuotes) {
-            problem(QStringLiteral("le virgolette di «%1» non sono chiuse").arg(readablePath(line.value)), key);
-        } else if (key == kRecord && line.value.isEmpty()) {
-            problem(QStringLiteral("Folder non indica alcuna cartella"), key);
-        } else if (key == kRecord && line.value.contains('\0')) {
-            problem(QStringLiteral("la cartella «%1» contiene un byte nullo, che nessun percorso può avere")
-                        .arg(readablePath(line.value)), key);
-        } else if (key == kRecord) {
+            problem(Problem::Kind::OpenQuotes, key);
+        } else if (key == kConcernsRecord && line.value.isEmpty()) {
+            problem(Problem::Kind::NoFolder, key);
+        } else if (key == kConcernsRecord && line.value.contains('\0')) {
+            problem(Problem::Kind::NulInFolder, key);
+        } else if (key == kConcernsRecord) {
             set(reading.folder, reading.folderFrom, resolved(line.value, file), where, line);
         } else if (is(line.key, "MaxMB")) {
             bool number = false;
@@ -142,12 +118,11 @@ FileReading judge(const QString &file, const QByteArray &text, QList<Finding> &f
             if (number && megabytes > 0)
                 set(reading.maxMB, reading.maxMBFrom, megabytes, where, line);
             else
-                problem(QStringLiteral("MaxMB=%1 non è un numero di megabyte maggiore di zero").arg(readablePath(line.value)), key);
+                problem(Problem::Kind::BadMaxMB, key);
         } else if (const auto on = yesOrNo(line.value)) {
             set(reading.enabled, reading.enabledFrom, *on, where, line);
         } else {
-            problem(QStringLiteral("Enabled=%1 non si capisce: si scrive true o false (oppure sì o no, vero o falso, 1 o 0)")
-                        .arg(readablePath(line.value)), key);
+            problem(Problem::Kind::BadEnabled, key);
         }
     }
     return reading;
@@ -242,40 +217,32 @@ QStringList configurationFiles()
 Configuration readConfiguration(const QStringList &files)
 {
     Configuration c;
-    QList<Finding> findings;
     for (const QString &file : files) {
-        QString error;
-        const auto text = contentOf(file, &error);
+        Problem unusable;
+        const auto text = contentOf(file, unusable);
         if (!text) {
-            findings.append({file, QStringLiteral("il file non si può leggere (%1)").arg(error), kRecord | kRegister});
+            c.problems.append(unusable);
             continue;
         }
         c.files << file;
-        const FileReading reading = judge(file, *text, findings, c.overridden);
-        const auto counts = [&](bool already, const QString &from, const QString &key, const QString &winner) {
-            if (already && !from.isEmpty())
-                c.overridden << QStringLiteral("%1: %2 non conta: vale quella di %3.").arg(from, key, winner);
-            return !already && !from.isEmpty();
+        const FileReading reading = judge(file, *text, c.problems, c.overridden);
+        const auto counts = [&](bool already, const Place &from, const char *key, const Place &winner) {
+            if (already && from.isSet())
+                c.overridden.append({from, QLatin1String(key), winner});
+            return !already && from.isSet();
         };
-        if (counts(c.recordFolder.has_value(), reading.folderFrom, QStringLiteral("Folder"), c.recordFolderFrom)) {
+        if (counts(c.recordFolder.has_value(), reading.folderFrom, "Folder", c.recordFolderFrom)) {
             c.recordFolder = reading.folder;
             c.recordFolderFrom = reading.folderFrom;
         }
-        if (counts(!c.registerMaxMBFrom.isEmpty(), reading.maxMBFrom, QStringLiteral("MaxMB"), c.registerMaxMBFrom)) {
+        if (counts(c.registerMaxMBFrom.isSet(), reading.maxMBFrom, "MaxMB", c.registerMaxMBFrom)) {
             c.registerMaxMB = *reading.maxMB;
             c.registerMaxMBFrom = reading.maxMBFrom;
         }
-        if (counts(!c.registerEnabledFrom.isEmpty(), reading.enabledFrom, QStringLiteral("Enabled"), c.registerEnabledFrom)) {
+        if (counts(c.registerEnabledFrom.isSet(), reading.enabledFrom, "Enabled", c.registerEnabledFrom)) {
             c.registerEnabled = *reading.enabled;
             c.registerEnabledFrom = reading.enabledFrom;
         }
-    }
-    // Said once all files are read: what the class gets instead.
-    for (const Finding &finding : findings) {
-        const QString then = finding.concern ? consequence(finding.concern, c)
-                             : finding.section ? QStringLiteral("le sue righe non valgono")
-                                               : QStringLiteral("la riga non vale");
-        c.problems << QStringLiteral("%1: %2; %3.").arg(finding.where, finding.what, then);
     }
     return c;
 }

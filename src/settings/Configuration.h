@@ -21,25 +21,67 @@
 // A school year of a whole school's games is a few tens of megabytes.
 inline constexpr int kDefaultRegisterMaxMB = 64;
 
+// Where a setting or a problem is: a file, and a line of it (0: the file
+// as a whole).
+struct ConfigurationPlace
+{
+    QString file;
+    int line = 0;
+    bool isSet() const { return !file.isEmpty(); }
+    bool operator==(const ConfigurationPlace &) const = default;
+};
+
+// What a configuration key sets; a problem says what it would have set.
+enum ConfigurationConcern { kConcernsNothing = 0, kConcernsRecord = 1, kConcernsRegister = 2 };
+
+// A file or line that could not be used, as found. The windows word it.
+struct ConfigurationProblem
+{
+    enum class Kind : quint8 {
+        Unreadable,      // the file cannot be read (error)
+        NotAFile,        // a folder or another thing stands in its place
+        UnknownSection,  // section: its lines go with it
+        NotASetting,     // neither "[Name]" nor "Key=value"
+        OutsideSections, // key, above any section
+        WrongSection,    // key, in section
+        OpenQuotes,      // value
+        NoFolder,        // Folder= names nothing
+        NulInFolder,     // value
+        BadMaxMB,        // value
+        BadEnabled,      // value
+    };
+    Kind kind = Kind::Unreadable;
+    ConfigurationPlace where;
+    QString section;
+    QString key;
+    QByteArray value;
+    int error = 0;       // Unreadable: errno
+    int concerns = kConcernsNothing; // what the file or line would have set
+};
+
+// A right line that does not count: the same key set again later in the
+// file, or already in a file that wins.
+struct OverriddenSetting
+{
+    ConfigurationPlace where;
+    QString key;
+    ConfigurationPlace winner;
+};
+
 struct Configuration
 {
     // Absolute, byte for byte as the file holds it: a path is never decoded
     // into another one.
     std::optional<QByteArray> recordFolder;
-    QString recordFolderFrom;     // the file and line that set it: "FILE, riga N"
+    ConfigurationPlace recordFolderFrom;
     bool registerEnabled = false; // a line in registro.csv for every game
-    QString registerEnabledFrom;  // "FILE, riga N"; empty: nobody set it
+    ConfigurationPlace registerEnabledFrom; // not set: nobody set it
     // The register's largest size: past it, no line is added.
     int registerMaxMB = kDefaultRegisterMaxMB;
-    QString registerMaxMBFrom;
-    QStringList files;            // the files read, the first that counts first
-    // Every line that could not be used, one Italian sentence each, naming
-    // the file and the line and what it means for the class:
-    // "/etc/xdg/tarvimonda/tarvimonda.conf, riga 4: ...".
-    QStringList problems;
-    // Right lines that do not count, because the same key is set again later
-    // in the file or already in a file that wins.
-    QStringList overridden;
+    ConfigurationPlace registerMaxMBFrom;
+    QStringList files; // the files read, the first that counts first
+    QList<ConfigurationProblem> problems;
+    QList<OverriddenSetting> overridden;
 };
 
 inline constexpr auto kConfigurationFile = "tarvimonda/tarvimonda.conf";

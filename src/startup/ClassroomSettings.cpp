@@ -28,20 +28,19 @@ ClassroomSettings classroomSettings(const CommandLine &line, const Configuration
     ClassroomSettings settings;
     settings.registerEnabled = configuration.registerEnabled;
     settings.recordFolder = line.recordFolder;
-    settings.recordFolderSource = QStringLiteral("nell'opzione --record-folder");
     settings.recordFolderPersonal = !settings.recordFolder.isEmpty();
     if (settings.recordFolder.isEmpty()) {
         settings.recordFolder = configuration.recordFolder.value_or(QByteArray());
-        settings.recordFolderSource = QStringLiteral("in %1").arg(configuration.recordFolderFrom);
+        settings.recordFolderFrom = configuration.recordFolderFrom;
         const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/'
                             + QLatin1StringView(kConfigurationFile);
         settings.recordFolderPersonal = configuration.recordFolder.has_value()
-                                        && configuration.recordFolderFrom.startsWith(own + QStringLiteral(", "));
+                                        && configuration.recordFolderFrom.file == own;
     }
     settings.recordFolderChosen = !settings.recordFolder.isEmpty();
     settings.asAdministrator = ::geteuid() == 0;
     if (!settings.recordFolderChosen)
-        settings.recordFolderSource.clear();
+        settings.recordFolderFrom = {};
     return settings;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/RecordNames.h"
+#include "settings/Configuration.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,9 +16,9 @@ struct ClassroomSettings
     // share that is not mounted is reported instead of silently replaced by
     // a local folder.
     bool recordFolderChosen = false;
-    // Where the teacher chose it, to be named when it cannot be used:
-    // "nell'opzione --record-folder", "in FILE, riga N".
-    QString recordFolderSource;
+    // Where the teacher chose it, to be named when it cannot be used: a
+    // configuration file's line; not set: the command line.
+    ConfigurationPlace recordFolderFrom;
     // Chosen for this account alone: on its command line or in its own
     // configuration file. Any other folder setting is the machine's.
     bool recordFolderPersonal = false;

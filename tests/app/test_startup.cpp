@@ -3,6 +3,7 @@
 // with no display, and surviving how it was started.
 #include "startup/ClassroomSettings.h"
 #include "startup/CommandLine.h"
+#include "startup/ConfigurationMessages.h"
 #include "record/RecordNames.h"
 #include "settings/Configuration.h"
 #include "startup/Translations.h"
@@ -74,36 +75,38 @@ private Q_SLOTS:
     // setting to the next file; the booleans are one set.
     void everyLineIsJudged_data()
     {
+        using Kind = ConfigurationProblem::Kind;
         QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("problem");
+        QTest::addColumn<int>("kind"); // -1: no problem
+        QTest::addColumn<int>("line");
         QTest::addColumn<bool>("enabled");
-        const QString personal = QStringLiteral("; il record resta personale per ogni alunno.");
-        const QString stillOn = QStringLiteral("; il registro resta acceso come dice MACHINE, riga 2.");
-        const auto add = [](const char *name, const char *text, const QString &problem, bool enabled = true) {
-            QTest::newRow(name) << QByteArray(text) << problem << enabled;
+        const auto add = [](const char *name, const char *text, int kind = -1, int line = 0, bool enabled = true) {
+            QTest::newRow(name) << QByteArray(text) << kind << line << enabled;
         };
-        add("section", "[Recrod]\nFolder=/srv/x\n", ", riga 1: la sezione «Recrod» non esiste (ci sono [Record] e [Register])" + personal);
-        add("section of the register", "\n[Registro]\nEnabled=false\n", ", riga 2: la sezione «Registro» non esiste (ci sono [Record] e [Register])" + stillOn);
-        add("outside any section", "Folder=/srv/x\n[Record]\n", ", riga 1: «Folder» è fuori da ogni sezione: va sotto [Record]" + personal);
-        add("key", "[Record]\nFoldr=/srv\n", ", riga 2: la chiave «Foldr» non esiste nella sezione [Record]" + personal);
-        add("key of another section", "[Record]\nEnabled=no\n", ", riga 2: la chiave «Enabled» non esiste nella sezione [Record]: va sotto [Register]" + stillOn);
-        add("no equals sign", "[Record]\nFolder /srv/x\n", ", riga 2: la riga non è né una sezione «[Nome]» né un'impostazione «Chiave=valore»" + personal);
-        add("quotes", "[Record]\nFolder=\"/srv/x\n", ", riga 2: le virgolette di «\"/srv/x» non sono chiuse" + personal);
-        add("empty", "\n[Record]\nFolder=\"\"\n", ", riga 3: Folder non indica alcuna cartella" + personal);
+        const auto k = [](Kind kind) { return int(kind); };
+        add("section", "[Recrod]\nFolder=/srv/x\n", k(Kind::UnknownSection), 1);
+        add("section of the register", "\n[Registro]\nEnabled=false\n", k(Kind::UnknownSection), 2);
+        add("outside any section", "Folder=/srv/x\n[Record]\n", k(Kind::OutsideSections), 1);
+        add("key", "[Record]\nFoldr=/srv\n", k(Kind::WrongSection), 2);
+        add("key of another section", "[Record]\nEnabled=no\n", k(Kind::WrongSection), 2);
+        add("no equals sign", "[Record]\nFolder /srv/x\n", k(Kind::NotASetting), 2);
+        add("quotes", "[Record]\nFolder=\"/srv/x\n", k(Kind::OpenQuotes), 2);
+        add("empty", "\n[Record]\nFolder=\"\"\n", k(Kind::NoFolder), 3);
+        add("a size of nothing", "[Register]\nMaxMB=0\n", k(Kind::BadMaxMB), 2);
         for (const char *word : {"yes", "on", "forse"})
-            add(word, QByteArray("[Register]\nEnabled=").append(word).constData(),
-                QStringLiteral(", riga 2: Enabled=%1 non si capisce: si scrive true o false (oppure sì o no, vero o falso, 1 o 0)").arg(QLatin1StringView(word)) + stillOn);
+            add(word, QByteArray("[Register]\nEnabled=").append(word).constData(), k(Kind::BadEnabled), 2);
         // Both comment marks the configuration's documentation names.
-        add("comments", "; nota\n# nota\n[Register]\n; Enabled=false\n", {}, true);
+        add("comments", "; nota\n# nota\n[Register]\n; Enabled=false\n");
         for (const char *word : {"false", "No", "FALSO", "0"})
-            add(word, QByteArray("[Register]\nEnabled=").append(word).constData(), {}, false);
+            add(word, QByteArray("[Register]\nEnabled=").append(word).constData(), -1, 0, false);
         for (const char *word : {"TRUE", "S\xc3\x8c", "si", "SI", "Vero", "1"})
-            add(word, QByteArray("[Register]\nEnabled=").append(word).constData(), {}, true);
+            add(word, QByteArray("[Register]\nEnabled=").append(word).constData());
     }
     void everyLineIsJudged()
     {
         QFETCH(QByteArray, text);
-        QFETCH(QString, problem);
+        QFETCH(int, kind);
+        QFETCH(int, line);
         QFETCH(bool, enabled);
         QTemporaryDir top;
         const QString user = top.filePath(QStringLiteral("user.conf"));
@@ -111,9 +114,22 @@ private Q_SLOTS:
         writeText(user, text);
         writeText(machine, "[Register]\nEnabled=true\n");
         const Configuration configuration = readConfiguration({user, machine});
-        QCOMPARE(configuration.problems, problem.isEmpty() ? QStringList() : QStringList{user + problem.replace(QStringLiteral("MACHINE"), machine)});
         QCOMPARE(configuration.registerEnabled, enabled);
         QCOMPARE(configuration.recordFolder, std::optional<QByteArray>());
+        QCOMPARE(configuration.problems.size(), kind < 0 ? 0 : 1);
+        if (kind < 0)
+            return;
+        const ConfigurationProblem &problem = configuration.problems.first();
+        QCOMPARE(int(problem.kind), kind);
+        QCOMPARE(problem.where, (ConfigurationPlace{user, line}));
+        // Told by file and line, with what the class gets instead: a lost
+        // register line leaves the machine's setting, named where it is.
+        const QString said = problemTexts(configuration).first();
+        QVERIFY2(said.startsWith(QStringLiteral("%1, riga %2: ").arg(user).arg(line)), qPrintable(said));
+        if (problem.concerns & kConcernsRegister)
+            QVERIFY2(said.contains(QStringLiteral("acceso come dice %1, riga 2").arg(machine)), qPrintable(said));
+        if (problem.concerns & kConcernsRecord)
+            QVERIFY2(said.contains(QStringLiteral("personale")), qPrintable(said));
     }
 
     // A folder in the configuration file's place is named, with its path,
@@ -127,8 +143,9 @@ private Q_SLOTS:
         const Configuration configuration = readConfiguration();
         qputenv("XDG_CONFIG_HOME", oldHome);
         QCOMPARE(configuration.problems.size(), 1);
-        QVERIFY2(configuration.problems.first().startsWith(home.filePath(QLatin1String(kConfigurationFile))),
-                 qPrintable(configuration.problems.first()));
+        QCOMPARE(configuration.problems.first().kind, ConfigurationProblem::Kind::NotAFile);
+        QVERIFY2(problemTexts(configuration).first().startsWith(home.filePath(QLatin1String(kConfigurationFile))),
+                 qPrintable(problemTexts(configuration).first()));
     }
 
     // A folder's bytes are kept as given, from a file and from the command
@@ -171,7 +188,7 @@ private Q_SLOTS:
         const Configuration configuration = readConfiguration();
         QVERIFY(!configuration.registerEnabled);
         QCOMPARE(configuration.recordFolder, std::optional<QByteArray>(QFile::encodeName(QDir::homePath()) + "/record"));
-        QCOMPARE(configuration.recordFolderFrom, user + QStringLiteral("/tarvimonda/tarvimonda.conf, riga 2"));
+        QCOMPARE(configuration.recordFolderFrom, (ConfigurationPlace{user + QStringLiteral("/tarvimonda/tarvimonda.conf"), 2}));
         QCOMPARE(configuration.overridden.size(), 3); // both Folders of the system files, and their Enabled
         // The command line wins over every file; without it, a file's folder
         // is a chosen one.
