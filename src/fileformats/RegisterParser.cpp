@@ -230,39 +230,34 @@ public:
     }
 
 private:
-    int nameIndex(const Field &field)
+    static QByteArray unquoted(const Field &field)
     {
         QByteArray raw = field.text.toByteArray();
-        if (field.quoted)
-            raw.replace("\"\"", "\"");
+        return field.quoted ? raw.replace("\"\"", "\"") : raw;
+    }
+
+    // Where text is in the list, added when new.
+    static int indexIn(const QString &text, QStringList &list, QHash<QString, int> &index)
+    {
+        const auto known = index.constFind(text);
+        if (known != index.cend())
+            return *known;
+        list.append(text);
+        return *index.insert(text, int(list.size() - 1));
+    }
+
+    int nameIndex(const Field &field)
+    {
+        const QByteArray raw = unquoted(field);
         if (const auto known = m_byBytes.constFind(raw); known != m_byBytes.cend())
             return *known;
         // The same name saved once in UTF-8 and once in Windows-1252 is one.
-        const QString name = registerformat::withoutFormulaGuard(decodeRecordText(raw));
-        int index = m_byText.value(name, -1);
-        if (index < 0) {
-            index = int(m_out.names.size());
-            m_out.names.append(name);
-            m_byText.insert(name, index);
-        }
+        const int index = indexIn(registerformat::withoutFormulaGuard(decodeRecordText(raw)), m_out.names, m_byText);
         m_byBytes.insert(raw, index);
         return index;
     }
 
-    int accountIndex(const Field &field)
-    {
-        QByteArray raw = field.text.toByteArray();
-        if (field.quoted)
-            raw.replace("\"\"", "\"");
-        const QString account = decodeRecordText(raw);
-        int index = m_accounts.value(account, -1);
-        if (index < 0) {
-            index = int(m_out.accounts.size());
-            m_out.accounts.append(account);
-            m_accounts.insert(account, index);
-        }
-        return index;
-    }
+    int accountIndex(const Field &field) { return indexIn(decodeRecordText(unquoted(field)), m_out.accounts, m_accounts); }
 
     ParsedRegister &m_out;
     QHash<QString, int> m_accounts;

@@ -82,7 +82,8 @@ ClassSummary summarize(const QList<RegisterGame> &games, const QStringList &name
             }
         }
         PupilSummary &row = summary.pupils[pupil];
-        ++row.games;
+        if (row.games++ == 0)
+            row.firstMoment = game.moment();
         row.lastMoment = game.moment();
         row.best = qMax(row.best, game.right);
         row.right += game.right;

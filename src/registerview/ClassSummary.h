@@ -18,7 +18,8 @@ struct PupilSummary
     QStringList variants; // the other forms, as typed
     QStringList accounts; // the login accounts that played under the name
     int games = 0;
-    qint64 lastMoment = 0; // RegisterGame::moment() of the last game
+    qint64 firstMoment = 0; // RegisterGame::moment() of the first game
+    qint64 lastMoment = 0;  // and of the last
     int best = 0;
     double average = 0;
     int right = 0; // all right answers, of all answers

@@ -75,8 +75,9 @@ void fillChart(QChart &chart, const ChartData &data, const QDate &today)
         first = std::min(first, point.x());
         last = std::max(last, point.x());
     }
-    // Some room on both sides, so the first and last points are not on the edge.
-    const double pad = std::max(data.byDay ? 1.0 : 0.5, (last - first) * 0.02);
+    // Some room on both sides, so the first and last points are not on the
+    // edge; half a game, never a game 0.
+    const double pad = data.byDay ? std::max(1.0, (last - first) * 0.02) : 0.5;
     const double left = first - pad, right = last + pad;
 
     // One line for each stretch without a week's gap: all one colour, named

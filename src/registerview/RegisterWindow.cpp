@@ -144,7 +144,6 @@ void RegisterWindow::buildControls()
     m_status->setWordWrap(true);
     // The count of lines not read opens their list, by mouse or keyboard.
     m_unread = named(new QPushButton, "unreadLinesButton");
-    m_unread->setFlat(true);
     m_unread->hide();
     connect(m_unread, &QPushButton::clicked, this, [this] {
         showUnreadLines(this, m_feed.data().unreadable, m_feed.data().unreadLines);
@@ -275,10 +274,11 @@ void RegisterWindow::showStatus()
     if (problem.kind == ReadProblem::Kind::Missing && !m_missingHint.isEmpty())
         text += u' ' + m_missingHint;
     if (problem.kind == ReadProblem::Kind::None)
-        text = QStringLiteral("%1 alunni e %2 partite (%3).")
+        text = QStringLiteral("%1 %2 e %3 %4 (%5).")
                    .arg(m_summary.pupils.size())
+                   .arg(m_summary.pupils.size() == 1 ? QStringLiteral("alunno") : QStringLiteral("alunni"))
                    .arg(m_summary.games)
-                   .arg(m_period.describe(today()));
+                   .arg(m_summary.games == 1 ? QStringLiteral("partita") : QStringLiteral("partite"), m_period.describe(today()));
     const int lost = m_feed.data().unreadable;
     m_unread->setText(unreadLinesText(lost));
     m_unread->setVisible(lost > 0);

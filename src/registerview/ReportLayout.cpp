@@ -76,48 +76,56 @@ private:
     std::shared_ptr<QTextLayout> m_layout; // none: one line
 };
 
-// Each column as wide as its widest text and a gap; when that is more than
-// the page, the wrapping columns share what the others leave, the narrow
-// ones keeping their own width.
+// The widest line of the texts, or their widest word.
+double widest(const QStringList &texts, const QFontMetricsF &metrics, bool words)
+{
+    double most = 0;
+    for (QString text : texts) {
+        if (words)
+            text.replace(u'\n', u' ');
+        for (const QString &part : text.split(words ? u' ' : u'\n'))
+            most = qMax(most, metrics.horizontalAdvance(part));
+    }
+    return most;
+}
+
+// Each column as wide as its widest text and a gap. When that is more than
+// the page, the wrapping columns keep their longest word and share what
+// the others leave after their own widest text (a long name gets more
+// room than a short account).
 QList<double> columnWidths(const ReportTable &table, const QFontMetricsF &text, const QFontMetricsF &header, double page,
                            double gap)
 {
     const qsizetype count = table.headers.size();
-    QList<double> natural(count);
+    QList<double> natural(count), least(count);
     for (qsizetype i = 0; i < count; ++i) {
-        natural[i] = header.horizontalAdvance(table.headers[i]);
+        QStringList cells;
         for (const QStringList &row : table.rows)
-            for (const QString &line : row[i].split(u'\n'))
-                natural[i] = qMax(natural[i], text.horizontalAdvance(line));
-        natural[i] += gap;
+            cells.append(row[i]);
+        natural[i] = qMax(widest({table.headers[i]}, header, false), widest(cells, text, false)) + gap;
+        // A wrapping column's header wraps too, between its words; a word
+        // longer than a quarter of the page breaks inside.
+        least[i] = table.wraps[i] ? qMin(qMax(widest({table.headers[i]}, header, true), widest(cells, text, true)) + gap,
+                                         qMax(page / 4, widest({table.headers[i]}, header, true) + gap))
+                                  : natural[i];
     }
     const double sum = std::accumulate(natural.cbegin(), natural.cend(), 0.0);
+    const double leastSum = std::accumulate(least.cbegin(), least.cend(), 0.0);
     if (sum <= page) {
         for (double &width : natural)
             width += (page - sum) / double(count);
         return natural;
     }
-    QList<qsizetype> wrapping;
-    double left = page;
-    for (qsizetype i = 0; i < count; ++i) {
-        if (table.wraps[i])
-            wrapping.append(i);
-        else
-            left -= natural[i];
+    // Too little room even for that: every column gives up its share.
+    if (leastSum >= page) {
+        for (double &width : natural)
+            width *= page / sum;
+        return natural;
     }
-    std::sort(wrapping.begin(), wrapping.end(), [&](qsizetype a, qsizetype b) { return natural[a] < natural[b]; });
-    QList<double> widths = natural;
-    for (qsizetype k = 0; k < wrapping.size(); ++k) {
-        const double share = qMax(left, 0.0) / double(wrapping.size() - k);
-        widths[wrapping[k]] = qMax(qMin(natural[wrapping[k]], share), 4 * gap);
-        left -= widths[wrapping[k]];
-    }
-    // Still too wide: every column gives up its share.
-    const double total = std::accumulate(widths.cbegin(), widths.cend(), 0.0);
-    if (total > page)
-        for (double &width : widths)
-            width *= page / total;
-    return widths;
+    const double share = (page - leastSum) / (sum - leastSum);
+    for (qsizetype i = 0; i < count; ++i)
+        natural[i] = least[i] + (natural[i] - least[i]) * share;
+    return natural;
 }
 
 class Pages
@@ -130,7 +138,7 @@ public:
         m_footer = small.height() * 2;
         m_width = device.width();
         m_bottom = device.height() - m_footer;
-        m_gap = QFontMetricsF(font(9), &device).averageCharWidth() * 2;
+        m_gap = QFontMetricsF(font(9), &device).averageCharWidth() * 1.6;
         m_widths = columnWidths(document.table, QFontMetricsF(font(9), &device), QFontMetricsF(font(9, true), &device),
                                 m_width, m_gap);
         m_header = row(document.table.headers, font(9, true));
@@ -156,7 +164,7 @@ public:
         else
             chart(qMin(m_bottom * 0.42, m_width * 0.6));
         m_y += m_gap;
-        if (!m_doc.table.headers.isEmpty()) {
+        if (!m_doc.table.rows.isEmpty()) {
             tableRow(m_header, true);
             for (const Row &cells : std::as_const(m_rows)) {
                 if (m_y + cells.height > m_bottom && newPage())

@@ -6,6 +6,8 @@
 
 #include <QDir>
 
+#include <limits>
+
 namespace {
 
 const QString kRegisterTitle = QStringLiteral("Registro di Tarvimonda");
@@ -17,13 +19,26 @@ QString madeOn(const QDateTime &made)
 
 QString header(PupilColumnIndex column) { return QString::fromUtf8(pupilColumns()[column].header); }
 
+// The period, and the days its games were played on.
+QString periodLine(const QString &period, qint64 first, qint64 last)
+{
+    const auto day = [](qint64 moment) { return QDate::fromJulianDay(moment / 86'400).toString(QStringLiteral("dd/MM/yyyy")); };
+    return first > last ? QStringLiteral("Periodo: %1. Nessuna partita.").arg(period)
+                        : QStringLiteral("Periodo: %1. Partite dal %2 al %3.").arg(period, day(first), day(last));
+}
+
 } // namespace
 
 ReportDocument classReportDocument(const ReportContent &content, const QDate &today, const QDateTime &made)
 {
     ReportDocument document;
     document.title = kRegisterTitle;
-    document.lines.append(QStringLiteral("Periodo: %1.").arg(content.period));
+    qint64 first = std::numeric_limits<qint64>::max(), last = 0;
+    for (const PupilSummary &pupil : content.pupils) {
+        first = qMin(first, pupil.firstMoment);
+        last = qMax(last, pupil.lastMoment);
+    }
+    document.lines.append(periodLine(content.period, first, last));
     if (!content.search.trimmed().isEmpty())
         document.lines.append(QStringLiteral("Solo gli alunni trovati cercando «%1».").arg(content.search));
     document.lines.append(QStringLiteral("Registro: %1").arg(QDir::toNativeSeparators(content.source)));
@@ -60,7 +75,7 @@ ReportDocument pupilReportDocument(const PupilReportContent &content, const QDat
     const PupilSummary &pupil = content.pupil;
     ReportDocument document;
     document.title = QStringLiteral("Scheda di %1").arg(shownName(pupil.name));
-    document.lines.append(QStringLiteral("Periodo: %1.").arg(content.period));
+    document.lines.append(periodLine(content.period, pupil.firstMoment, pupil.lastMoment));
     // The figures as the class's table gives them; never the accounts,
     // which may be someone else's.
     QStringList figures;
