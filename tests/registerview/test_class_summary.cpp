@@ -159,6 +159,32 @@ private Q_SLOTS:
         QCOMPARE(model.data(model.index(1, kGamesColumn), Qt::DisplayRole).toString(), QStringLiteral("13"));
     }
 
+    // A chart's labelled days: few, inside the span, evenly spaced (a fixed
+    // number of days, or the first of every so many months).
+    void theChartsDaysAreEven()
+    {
+        const qint64 start = QDate(2025, 9, 10).toJulianDay();
+        for (const qint64 span : {0, 4, 15, 40, 100, 300, 400, 3000}) {
+            const QList<qint64> ticks = dayTicks(start, start + span);
+            QVERIFY2(!ticks.isEmpty() && ticks.size() <= 10 && ticks.front() >= start && ticks.back() <= start + span,
+                     qPrintable(QString::number(span)));
+            // The month of a first day, counted from year 0.
+            const auto month = [](qint64 day) {
+                const QDate date = QDate::fromJulianDay(day);
+                return date.day() == 1 ? date.year() * 12 + date.month() : -1;
+            };
+            bool days = true, months = month(ticks.front()) > 0;
+            for (qsizetype i = 1; i < ticks.size(); ++i) {
+                days = days && ticks[i] - ticks[i - 1] == ticks[1] - ticks[0];
+                months = months && month(ticks[i]) - month(ticks[i - 1]) == month(ticks[1]) - month(ticks[0]);
+            }
+            QVERIFY2(days || months, qPrintable(QString::number(span)));
+        }
+        QVERIFY(!ticksNeedYear(start, start + 30, QDate(2025, 12, 1)));
+        QVERIFY(ticksNeedYear(start, start + 200, QDate(2025, 12, 1)));
+        QVERIFY(ticksNeedYear(start, start + 30, QDate(2026, 1, 1)));
+    }
+
     // The register's own conventions; figures stay numbers, names never
     // become formulas.
     void theCsvKeepsTheRegistersConventions()
@@ -190,7 +216,10 @@ private Q_SLOTS:
         QCOMPARE(read.action, CommandLine::Action::Register);
         QVERIFY(read.registerFile.isEmpty());
         QCOMPARE(read.exportCsv, QStringLiteral("/o.csv"));
-        for (const char *wrong : {"--export-pdf /o.pdf", "--register=", "--register --export-csv"}) {
+        read = line(QStringLiteral("--register --export-pdf /o.pdf --pupil=-Leo"));
+        QCOMPARE(read.pupil, QStringLiteral("-Leo"));
+        for (const char *wrong : {"--export-pdf /o.pdf", "--register=", "--register --export-csv", "--register --pupil Bea",
+                                  "--register --export-pdf /o.pdf --pupil", "--register --export-pdf /o.pdf --export-csv /o.csv --pupil Bea"}) {
             read = line(QLatin1StringView(wrong));
             QCOMPARE(read.action, CommandLine::Action::Error);
             QVERIFY2(read.text.startsWith(QStringLiteral("tarvimonda: ")) && read.text.count(u'\n') == 1, qPrintable(read.text));
