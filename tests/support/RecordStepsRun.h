@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 // The record folder's steps run in the test's own process, as the record
 // keeper runs them, with nobody to give up on them.
@@ -41,3 +42,15 @@ inline record::Outcome saveIn(const QString &folder, const QString &score, const
 }
 
 inline bool saved(const record::Outcome &outcome) { return outcome.happened == record::Happened::Saved; }
+
+// The folder opened as the steps open it, for a test that locks it itself.
+inline recordio::RecordFolder opened(const QString &path)
+{
+    recordio::RecordFolder folder(QFile::encodeName(path));
+    folder.open();
+    return folder;
+}
+
+// A record folder holding the record and nothing else: no lock, pending
+// save or temporary copy left beside it.
+inline const QStringList kRecordFiles{QString::fromLatin1(kScoreFileName), QString::fromLatin1(kNameFileName)};
