@@ -104,6 +104,10 @@ QString stepReason(const Outcome &outcome, const RecordContext &context)
     case Cause::Unreadable: return QStringLiteral("il record attuale non si può leggere (file %1: %2)").arg(file, detail);
     case Cause::FolderInPlace:
         return QStringLiteral("al posto del file %1 c'è una cartella: l'insegnante può cancellarla").arg(file);
+    case Cause::OtherInPlace:
+        return QStringLiteral("al posto del file %1 c'è qualcos'altro (un file speciale, o un secondo nome di un "
+                              "altro file): l'insegnante può cancellarlo")
+            .arg(file);
     case Cause::Protected:
         return QStringLiteral("il file %1 è protetto dalla scrittura: l'insegnante può cancellarlo, o renderlo "
                               "scrivibile (chmod 664)")

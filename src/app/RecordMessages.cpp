@@ -37,6 +37,7 @@ QString whatHappened(const Outcome &outcome)
     case Cause::LockBusy: return QStringLiteral("un altro gioco ha tenuto occupato il record per tutta l'attesa");
     case Cause::Unreadable: return QStringLiteral("il record attuale non si può leggere");
     case Cause::FolderInPlace:
+    case Cause::OtherInPlace:
     case Cause::Protected:
     case Cause::WriteFailed:
     case Cause::NotSynced:

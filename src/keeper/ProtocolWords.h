@@ -37,6 +37,7 @@ constexpr std::array kCauses{
     std::pair{Cause::FolderUnreachable, "folder-unreachable"},
     std::pair{Cause::Unreadable, "unreadable"},
     std::pair{Cause::FolderInPlace, "folder-in-place"},
+    std::pair{Cause::OtherInPlace, "other-in-place"},
     std::pair{Cause::Protected, "protected"},
     std::pair{Cause::WriteFailed, "write-failed"},
     std::pair{Cause::NotSynced, "not-synced"},

@@ -62,7 +62,7 @@ PairPlacement putPairInPlace(const recordio::RecordFolder &folder, const QByteAr
     // What to put back if the name cannot follow the score. A missing file
     // reads as empty, so putting it back empty keeps the same record.
     const recordio::Head old = folder.read(kScoreFileName, kMaxPendingBytes);
-    if (!recordio::holdsNoRecord(old.error))
+    if (!recordio::holdsNoRecord(old))
         return {Outcome::failed(old.error == EISDIR ? Cause::FolderInPlace : Cause::Unreadable, kScoreFileName, old.error)};
     recordio::Staged newScore(folder, kScoreFileName, score);
     recordio::Staged newName(folder, kNameFileName, name);
@@ -82,7 +82,7 @@ PairPlacement putPairInPlace(const recordio::RecordFolder &folder, const QByteAr
 std::optional<std::pair<QByteArray, QByteArray>> readPendingSave(const recordio::RecordFolder &folder)
 {
     const recordio::Head content = folder.read(kPendingName, kMaxPendingBytes);
-    if (content.error != 0)
+    if (content.error != 0 || content.misfit != recordio::Misfit::None)
         return std::nullopt;
     return parsePending(content.bytes);
 }
@@ -96,9 +96,9 @@ std::optional<Outcome> finishPendingSave(const recordio::RecordFolder &folder)
     case recordio::Kind::Regular: break;
     }
     const recordio::Head content = folder.read(kPendingName, kMaxPendingBytes);
-    if (!recordio::holdsNoRecord(content.error))
+    if (!recordio::holdsNoRecord(content))
         return Outcome::failed(Cause::PendingKept, kPendingName, content.error);
-    if (const auto files = content.error == 0 ? parsePending(content.bytes) : std::nullopt) {
+    if (const auto files = content.error == 0 && content.misfit == recordio::Misfit::None ? parsePending(content.bytes) : std::nullopt) {
         if (const PairPlacement placed = putPairInPlace(folder, files->first, files->second); placed.failure)
             return Outcome::failed(Cause::PendingKept, placed.failure->file, placed.failure->error);
         if (const int error = folder.sync())

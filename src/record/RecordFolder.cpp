@@ -101,12 +101,12 @@ Opened RecordFolder::openFile(const char *name, int access, std::optional<mode_t
     else if (S_ISDIR(info.st_mode))
         opened.error = EISDIR;
     else if (!S_ISREG(info.st_mode))
-        opened.error = kNotRegular;
+        opened.misfit = Misfit::NotRegular;
     else if (info.st_nlink > 1)
-        opened.error = kHardLinked;
+        opened.misfit = Misfit::HardLinked;
     else if (opened.created && (info.st_mode & 07777) != *create)
         (void)::fchmod(opened.fd.get(), *create); // a umask narrowed it; only a file we made
-    if (opened.error != 0)
+    if (!opened.ok())
         opened.fd.close();
     return opened;
 }
@@ -116,8 +116,9 @@ Head RecordFolder::read(const char *name, qint64 maxBytes) const
     Head head;
     Opened file = openFile(name, O_RDONLY);
     struct stat info {};
-    if (file.error != 0 || ::fstat(file.fd.get(), &info) != 0) {
-        head.error = file.error != 0 ? file.error : errno;
+    if (!file.ok() || ::fstat(file.fd.get(), &info) != 0) {
+        head.error = file.ok() ? errno : file.error;
+        head.misfit = file.misfit;
         return head;
     }
     head.bytes.resize(maxBytes);
@@ -150,10 +151,10 @@ Kind RecordFolder::kindOf(const char *name) const
     return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::Other;
 }
 
-int RecordFolder::createIfMissing(const char *name) const
+bool RecordFolder::createIfMissing(const char *name) const
 {
     Opened file = openFile(name, O_RDONLY, m_fileMode);
-    return file.error != 0 ? file.error : file.fd.close();
+    return file.ok() && file.fd.close() == 0;
 }
 
 int RecordFolder::remove(const char *name) const
@@ -181,10 +182,10 @@ void RecordFolder::removeLeftoverStaging(std::initializer_list<const char *> nam
         remove(name.constData());
 }
 
-bool holdsNoRecord(int error)
+bool holdsNoRecord(const Head &head)
 {
-    return error == 0 || error == ENOENT || error == ELOOP || error == ENXIO || error == kNotRegular
-           || error == kHardLinked;
+    return head.misfit != Misfit::None || head.error == 0 || head.error == ENOENT || head.error == ELOOP
+           || head.error == ENXIO;
 }
 
 bool writeAll(int fd, const QByteArray &bytes)

@@ -16,16 +16,19 @@
 // never sends a step elsewhere, blocks it or fills its memory.
 namespace recordio {
 
-using record::kHardLinked;
-using record::kNotRegular;
-
 enum class Kind { Missing, Regular, Folder, Other };
+
+// What stands at a name that is no single regular file, though no system
+// call failed: told beside errno, never as one.
+enum class Misfit : quint8 { None, NotRegular, HardLinked };
 
 struct Opened
 {
     Fd fd;
-    int error = 0; // errno, kNotRegular or kHardLinked
+    int error = 0; // errno
+    Misfit misfit = Misfit::None;
     bool created = false;
+    bool ok() const { return error == 0 && misfit == Misfit::None; }
 };
 
 // At most some bytes from the start of a regular file. error is ENOENT for
@@ -35,6 +38,7 @@ struct Head
     QByteArray bytes;
     bool cut = false; // the file held more
     int error = 0;
+    Misfit misfit = Misfit::None;
 };
 
 class RecordFolder
@@ -73,8 +77,8 @@ public:
     // What stands at a name, the name itself (a link is not followed).
     Kind kindOf(const char *name) const;
     // Creates an empty file where nothing stands; an existing regular file
-    // is left untouched. 0, or why it cannot be used.
-    int createIfMissing(const char *name) const;
+    // is left untouched. Whether a file that can hold a record is there.
+    bool createIfMissing(const char *name) const;
     // Removes a file, a link or a pipe, never a folder; 0 or errno.
     int remove(const char *name) const;
     // Makes the renames durable, so a power cut cannot undo one. 0 or errno.
@@ -94,12 +98,11 @@ private:
     mode_t m_fileMode = 0600;
 };
 
-// Whether a read that failed with error found nothing that can hold a
-// record: no file, or something planted in its place (a link, a pipe, a
-// second name of another file), which is replaced, never followed. A
-// folder, or a real file that cannot be read (permissions, a failing disk),
-// is not "no record".
-bool holdsNoRecord(int error);
+// Whether a read found nothing that can hold a record: no file, or
+// something planted in its place (a link, a pipe, a second name of another
+// file), which is replaced, never followed. A folder, or a real file that
+// cannot be read (permissions, a failing disk), is not "no record".
+bool holdsNoRecord(const Head &head);
 
 // Writes all the bytes at the descriptor's position; false with errno set
 // when they did not all go (a full disk gives ENOSPC).

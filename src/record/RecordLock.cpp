@@ -31,7 +31,7 @@ bool RecordLock::stillAtPath(int fd) const
            && now.st_dev == held.st_dev && now.st_ino == held.st_ino;
 }
 
-RecordLock::Attempt RecordLock::replacePlanted(int error)
+RecordLock::Attempt RecordLock::replacePlanted(const recordio::Opened &file)
 {
     // Never ours: a link, a pipe, a socket, a device, a second name of
     // another file, or a file nobody may open. Nobody can hold our lock on
@@ -40,11 +40,13 @@ RecordLock::Attempt RecordLock::replacePlanted(int error)
     struct stat info {};
     if (::fstatat(m_folder.fd(), kRecordLockName, &info, AT_SYMLINK_NOFOLLOW) != 0)
         return Attempt::Retry;
-    const bool plantedFile = S_ISREG(info.st_mode) && (error == recordio::kHardLinked || (info.st_mode & 0666) == 0);
+    const bool plantedFile
+        = S_ISREG(info.st_mode) && (file.misfit == recordio::Misfit::HardLinked || (info.st_mode & 0666) == 0);
     const bool plantedOther = !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-    if ((plantedFile || plantedOther) && m_folder.remove(kRecordLockName) == 0)
+    const int removal = plantedFile || plantedOther ? m_folder.remove(kRecordLockName) : 0;
+    if ((plantedFile || plantedOther) && removal == 0)
         return Attempt::Retry;
-    m_error = S_ISDIR(info.st_mode) ? EISDIR : error;
+    m_error = S_ISDIR(info.st_mode) ? EISDIR : removal != 0 ? removal : file.error;
     return Attempt::Failed;
 }
 
@@ -62,11 +64,11 @@ RecordLock::Attempt RecordLock::tryOnce(recordio::Fd &busy)
     }
     if (file.error == ENOENT)
         return Attempt::Retry; // released between our two opens
-    if (file.error != 0) {
-        const bool planted = file.error == ELOOP || file.error == ENXIO || file.error == EACCES
-                             || file.error == recordio::kNotRegular || file.error == recordio::kHardLinked;
+    if (!file.ok()) {
+        const bool planted = file.misfit != recordio::Misfit::None || file.error == ELOOP || file.error == ENXIO
+                             || file.error == EACCES;
         if (planted)
-            return replacePlanted(file.error);
+            return replacePlanted(file);
         m_error = file.error;
         return Attempt::Failed;
     }

@@ -36,7 +36,7 @@ public:
 private:
     enum class Attempt { Held, Busy, Retry, Failed };
     Attempt tryOnce(recordio::Fd &busy);
-    Attempt replacePlanted(int error);
+    Attempt replacePlanted(const recordio::Opened &file);
     bool stillAtPath(int fd) const;
 
     const recordio::RecordFolder &m_folder;

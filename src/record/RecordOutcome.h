@@ -9,10 +9,6 @@
 // pupil and the teacher in one place.
 namespace record {
 
-// Errors of our own beside errno values, for what stands in a file's place.
-inline constexpr int kNotRegular = -1; // a pipe, socket or device (a folder gives EISDIR)
-inline constexpr int kHardLinked = -2; // a regular file with another name too
-inline constexpr int kProtected = -3;  // a regular file nobody may write
 
 // The first part of a request the keeper found wrong (BadRequest).
 enum class RequestPart : quint8 {
@@ -51,6 +47,7 @@ enum class Cause : quint8 {
     // One file of the folder (file: its name).
     Unreadable,    // it is there but cannot be read (error)
     FolderInPlace, // a folder stands in its place
+    OtherInPlace,  // a pipe, a device, or a second name of another file stands there
     Protected,     // nobody may write it: left for the teacher
     WriteFailed,   // it could not be written (error)
     NotSynced,     // written, not confirmed by the disk (error)

@@ -93,7 +93,7 @@ Outcome RecordSteps::readPair() const
     outcome.happened = Happened::Read;
     for (const auto &[name, text] : {std::pair{kScoreFileName, &outcome.pair.score}, {kNameFileName, &outcome.pair.name}}) {
         const recordio::Head head = m_folder.read(name, kMaxRecordBytes);
-        if (!recordio::holdsNoRecord(head.error) && outcome.cause == Cause::None) {
+        if (!recordio::holdsNoRecord(head) && outcome.cause == Cause::None) {
             outcome.cause = head.error == EISDIR ? Cause::FolderInPlace : Cause::Unreadable;
             outcome.file = name;
             outcome.error = head.error;
@@ -118,7 +118,7 @@ Outcome RecordSteps::start()
     // the save, which says why.
     for (const char *name : {kScoreFileName, kNameFileName})
         if (m_folder.kindOf(name) == recordio::Kind::Missing && mayWrite())
-            (void)m_folder.createIfMissing(name);
+            m_folder.createIfMissing(name);
     // Shared: starting games read side by side, but never while a save
     // writes. A folder whose lock is held too long is still read, and the
     // teacher hears who holds it.

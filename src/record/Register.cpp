@@ -77,6 +77,8 @@ Outcome openRegister(const recordio::RecordFolder &folder, std::optional<mode_t>
     file = folder.openFile(kRegisterFileName, O_RDWR | O_APPEND, mode);
     if (!mode && file.error == ENOENT)
         file.error = 0;
+    if (file.misfit != recordio::Misfit::None)
+        return Outcome::failed(Cause::OtherInPlace, kRegisterFileName);
     if (file.error != 0)
         return Outcome::failed(file.error == EISDIR ? Cause::FolderInPlace : Cause::WriteFailed, kRegisterFileName,
                                file.error);

@@ -98,8 +98,11 @@ RegisterRead readRegister(const QString &path, const ReadPosition &from)
         return failed(errno);
     if (S_ISDIR(info.st_mode))
         return failed(EISDIR);
-    if (!S_ISREG(info.st_mode))
-        return failed(record::kNotRegular);
+    if (!S_ISREG(info.st_mode)) {
+        RegisterRead read;
+        read.problem.kind = ReadProblem::Kind::NotAFile;
+        return read;
+    }
 
     // Only what was appended, when this is the file read before, it has
     // not shrunk, and what the last read ended with is still there.

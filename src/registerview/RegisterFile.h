@@ -22,9 +22,9 @@ struct ReadPosition
 // Why there is no register to show; the window words it.
 struct ReadProblem
 {
-    enum class Kind { None, Missing, Forbidden, Failed };
+    enum class Kind { None, Missing, Forbidden, NotAFile, Failed };
     Kind kind = Kind::None;
-    int error = 0;   // Failed: errno, or record::kNotRegular
+    int error = 0;   // Failed: errno; NotAFile: a pipe, a socket or a device stands there
     // Forbidden: the group that may read the file (or its folder), empty
     // when not known, and the account that tried. Looked up beside the
     // window, as the system may ask a directory server.

@@ -35,6 +35,9 @@ QString registerProblemText(const ReadProblem &problem, const QString &path)
                               "Poi esci dalla sessione e rientra.")
             .arg(native(path), problem.group,
                  problem.account.isEmpty() ? QStringLiteral("NOME") : problem.account);
+    case ReadProblem::Kind::NotAFile:
+        return QStringLiteral("Non riesco a leggere il registro %1: al suo posto non c'è un file normale.")
+            .arg(native(path));
     case ReadProblem::Kind::Failed:
         return QStringLiteral("Non riesco a leggere il registro %1: %2.").arg(native(path), errorReason(problem.error));
     }

@@ -1,16 +1,11 @@
 #include "startup/SystemErrors.h"
 
-#include "record/RecordOutcome.h"
-
 #include <cerrno>
 #include <cstring>
 
 QString errorReason(int error)
 {
     switch (error) {
-    case record::kNotRegular: return QStringLiteral("al suo posto non c'è un file normale");
-    case record::kHardLinked: return QStringLiteral("il file ha anche un altro nome (un collegamento fisico)");
-    case record::kProtected: return QStringLiteral("il file è protetto dalla scrittura");
     case ELOOP: return QStringLiteral("al suo posto c'è un collegamento");
     case EISDIR: return QStringLiteral("al suo posto c'è una cartella");
     // The system's own words follow the machine's language, often English

@@ -214,6 +214,7 @@ private Q_SLOTS:
         QCOMPARE(outcome.happened, Happened::Failed);
         QCOMPARE(outcome.cause, obstacle == u"folder" ? Cause::FolderInPlace
                                 : obstacle == u"lock" ? Cause::LockBusy
+                                : obstacle == u"pipe" ? Cause::OtherInPlace
                                                       : Cause::WriteFailed);
         if (obstacle == u"full")
             QCOMPARE(outcome.error, EFBIG);
