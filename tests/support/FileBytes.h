@@ -9,6 +9,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 // Whole-file reads and writes for tests that check record files byte for byte.
 
 inline QByteArray bytesOf(const QString &path)
@@ -33,6 +35,9 @@ inline void writeBytes(const QString &path, const QByteArray &bytes)
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
     QCOMPARE(file.write(bytes), bytes.size());
 }
+
+// Root passes every permission check, so a test of one cannot run as root.
+inline bool runningAsRoot() { return ::geteuid() == 0; }
 
 // A fresh record folder "rec/" inside a temporary folder, for one test.
 // Whatever permissions the test took away are given back before removal.
