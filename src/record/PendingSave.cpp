@@ -73,8 +73,11 @@ PairPlacement putPairInPlace(const recordio::RecordFolder &folder, const QByteAr
     if (const int error = newScore.putInPlace())
         return {Outcome::failed(Cause::WriteFailed, kScoreFileName, error), true};
     if (const int error = newName.putInPlace()) {
-        (void)oldScore.putInPlace();
-        return {Outcome::failed(Cause::WriteFailed, kNameFileName, error), true};
+        // The old score back beside the old name; should that fail too, the
+        // pending save still holds the new pair, and the next start
+        // completes it: either way the outcome is the same.
+        const int undone = oldScore.putInPlace();
+        return {Outcome::failed(Cause::WriteFailed, undone == 0 ? kNameFileName : kScoreFileName, error), true};
     }
     return {};
 }

@@ -188,7 +188,7 @@ bool holdsNoRecord(const Head &head)
            || head.error == ENXIO;
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
+int writeAll(int fd, const QByteArray &bytes)
 {
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
@@ -196,15 +196,14 @@ bool writeAll(int fd, const QByteArray &bytes)
         const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return ENOSPC;
         data += n;
         left -= n;
     }
-    return true;
+    return 0;
 }
 
 } // namespace recordio

@@ -104,8 +104,8 @@ private:
 // cannot be read (permissions, a failing disk), is not "no record".
 bool holdsNoRecord(const Head &head);
 
-// Writes all the bytes at the descriptor's position; false with errno set
-// when they did not all go (a full disk gives ENOSPC).
-bool writeAll(int fd, const QByteArray &bytes);
+// Writes all the bytes at the descriptor's position; 0, or the errno of
+// why they did not all go (a full disk gives ENOSPC).
+int writeAll(int fd, const QByteArray &bytes);
 
 } // namespace recordio

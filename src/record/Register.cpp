@@ -17,16 +17,14 @@ using record::Outcome;
 namespace {
 
 // Writes all of bytes at the end of the file, or puts the file back to the
-// length it had.
-bool appendWhole(int fd, off_t size, const QByteArray &bytes)
+// length it had; 0 or why the bytes did not go. Should that too fail, the
+// part written is a last line cut short, which the next line replaces.
+int appendWhole(int fd, off_t size, const QByteArray &bytes)
 {
-    if (!recordio::writeAll(fd, bytes)) {
-        const int error = errno;
-        (void)!::ftruncate(fd, size);
-        errno = error;
-        return false;
-    }
-    return true;
+    const int error = recordio::writeAll(fd, bytes);
+    if (error != 0 && ::ftruncate(fd, size) != 0)
+        return error;
+    return error;
 }
 
 // Where the line goes and what goes before it: the header in an empty
@@ -111,8 +109,8 @@ Outcome appendToRegister(const recordio::RecordFolder &folder, const RegisterEnt
     const Placement place = placementIn(file.fd.get(), info.st_size);
     if (place.at < info.st_size && ::ftruncate(file.fd.get(), place.at) != 0)
         return Outcome::failed(Cause::WriteFailed, kRegisterFileName, errno);
-    if (!appendWhole(file.fd.get(), place.at, place.before + line))
-        return Outcome::failed(Cause::WriteFailed, kRegisterFileName, errno);
+    if (const int error = appendWhole(file.fd.get(), place.at, place.before + line))
+        return Outcome::failed(Cause::WriteFailed, kRegisterFileName, error);
     // The line is in the file now: a disk that does not confirm it is
     // said as such, never as a line that is missing.
     int error = ::fdatasync(file.fd.get()) == 0 ? 0 : errno;

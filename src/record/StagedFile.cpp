@@ -56,7 +56,8 @@ Staged::Staged(const RecordFolder &folder, const char *name, const QByteArray &b
     struct stat info {};
     if (::fstat(file.get(), &info) == 0 && (info.st_mode & 07777) != folder.fileMode())
         (void)::fchmod(file.get(), folder.fileMode());
-    if (!writeAll(file.get(), bytes) || ::fdatasync(file.get()) != 0)
+    m_error = writeAll(file.get(), bytes);
+    if (m_error == 0 && ::fdatasync(file.get()) != 0)
         m_error = errno;
     if (const int closeError = file.close(); m_error == 0)
         m_error = closeError;
