@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const keeper::ParsedRequest parsed = keeper::parseRequest(bytes);
-    if (parsed.request.has_value() == !parsed.refused.isEmpty())
+    if (parsed.request.has_value() == (parsed.refused != record::RequestPart::None))
         fail("a request both taken and refused, or neither", bytes);
     if (!parsed.request)
         return 0;
