@@ -64,6 +64,23 @@ private Q_SLOTS:
         QCOMPARE(check(top.filePath(QStringLiteral("file"))).first, 1);
     }
 
+    // With the register on, a register no game can add to fails the check,
+    // as it fails every game's end, and the check names the file.
+    void aRegisterNoGameCanWriteFailsTheCheck()
+    {
+        QTemporaryDir top;
+        writeText(top.filePath(QStringLiteral("config/tarvimonda/tarvimonda.conf")), "[Register]\nEnabled=si\n");
+        const QString register_ = top.filePath(QStringLiteral("data/tarvimonda/registro.csv"));
+        QVERIFY(QDir().mkpath(register_));
+        QProcess program;
+        program.setProcessEnvironment(environmentIn(top));
+        program.start(QStringLiteral(TARVIMONDA_BINARY), {QStringLiteral("--check")});
+        QVERIFY(program.waitForFinished(10'000));
+        const QString said = QString::fromUtf8(program.readAllStandardOutput());
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY2(said.contains(register_) && !said.contains(QStringLiteral("Registro: spento")), qPrintable(said));
+    }
+
     // A keeper that answers what nobody can read is told, never taken for
     // a folder that works.
     void checkTellsAKeeperThatAnswersNonsense()
