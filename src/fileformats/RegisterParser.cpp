@@ -49,26 +49,30 @@ qsizetype recordEnd(QByteArrayView bytes, qsizetype start, bool &multiLine)
     return inQuotes ? -1 : bytes.size();
 }
 
-constexpr int kTooManyFields = -1;
-constexpr int kBadQuotes = -2;
+// How a record split: its field count, or why it is no line of fields
+// (too many, or a quote never closed or closed before something other
+// than a semicolon).
+struct Split
+{
+    int count = 0;
+    std::optional<UnreadReason> wrong;
+};
 
-// Splits one record at the semicolons outside quotes; the field count, or
-// kTooManyFields, or kBadQuotes for a quote never closed or closed before
-// something other than a semicolon.
-int splitFields(QByteArrayView line, Fields &fields)
+// Splits one record at the semicolons outside quotes.
+Split splitFields(QByteArrayView line, Fields &fields)
 {
     int count = 0;
     qsizetype i = 0;
     for (;;) {
         if (count == kMaxFields)
-            return kTooManyFields;
+            return {count, UnreadReason::FieldCount};
         Field &field = fields[count++];
         qsizetype end;
         if (i < line.size() && line[i] == '"') {
             qsizetype j = i + 1;
             for (;; ++j) {
                 if (j >= line.size())
-                    return kBadQuotes;
+                    return {count, UnreadReason::OpenQuote};
                 if (line[j] == '"') {
                     if (j + 1 < line.size() && line[j + 1] == '"')
                         ++j;
@@ -79,7 +83,7 @@ int splitFields(QByteArrayView line, Fields &fields)
             field = {line.sliced(i + 1, j - i - 1), true};
             end = j + 1;
             if (end < line.size() && line[end] != kSeparator)
-                return kBadQuotes;
+                return {count, UnreadReason::OpenQuote};
         } else {
             end = line.indexOf(kSeparator, i);
             if (end < 0)
@@ -87,7 +91,7 @@ int splitFields(QByteArrayView line, Fields &fields)
             field = {line.sliced(i, end - i), false};
         }
         if (end >= line.size())
-            return count;
+            return {count, std::nullopt};
         i = end + 1;
     }
 }
@@ -114,9 +118,10 @@ public:
         if (isBlank(line))
             return {};
         Fields f;
-        const int count = splitFields(line, f);
-        if (count == kBadQuotes)
-            return UnreadReason::OpenQuote;
+        const Split split = splitFields(line, f);
+        if (split.wrong)
+            return split.wrong;
+        const int count = split.count;
         if (count < kColumnsBeforeAccount)
             return UnreadReason::FieldCount;
         for (int i = ColumnCount; i < count; ++i)
@@ -131,12 +136,15 @@ public:
         const auto second = secondOf(f[Time].text.trimmed());
         if (!second)
             return UnreadReason::Time;
-        RegisterGame game;
-        game.right = digits(f[Right].text.trimmed());
-        game.wrong = digits(f[Wrong].text.trimmed());
-        game.total = digits(f[Total].text.trimmed());
-        if (game.right < 0 || game.wrong < 0 || game.total < 0)
+        const auto right = digits(f[Right].text.trimmed());
+        const auto wrong = digits(f[Wrong].text.trimmed());
+        const auto total = digits(f[Total].text.trimmed());
+        if (!right || !wrong || !total)
             return UnreadReason::NotNumbers;
+        RegisterGame game;
+        game.right = *right;
+        game.wrong = *wrong;
+        game.total = *total;
         if (game.total < game.right || game.total < game.wrong)
             return UnreadReason::Inconsistent;
         const auto flag = recordFlag(f[Record].text.trimmed());

@@ -22,9 +22,10 @@ bool numbers(QByteArrayView text, char separator, std::array<int, 3> &values, in
         const QByteArrayView part = text.sliced(start, (end < 0 ? text.size() : end) - start);
         if (n == wanted || part.size() > 4)
             return false;
-        values[n++] = digits(part);
-        if (values[n - 1] < 0)
+        const auto value = digits(part);
+        if (!value)
             return false;
+        values[n++] = *value;
         if (end < 0)
             return n == wanted;
         start = end + 1;
@@ -33,14 +34,14 @@ bool numbers(QByteArrayView text, char separator, std::array<int, 3> &values, in
 
 } // namespace
 
-int digits(QByteArrayView text)
+std::optional<int> digits(QByteArrayView text)
 {
     if (text.isEmpty() || text.size() > 7)
-        return -1;
+        return std::nullopt;
     int value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9')
-            return -1;
+            return std::nullopt;
         value = value * 10 + (c - '0');
     }
     return value;
