@@ -1,7 +1,7 @@
 #include "app/FolderProbe.h"
 
 #include "startup/ClassroomSettings.h"
-#include "app/CheckMessages.h"
+#include "app/RecordMessages.h"
 #include "keeper/KeeperProtocol.h"
 
 #include <QFile>
@@ -15,9 +15,9 @@ using record::Happened;
 FolderAccess probeRecordFolder(const ClassroomSettings &settings)
 {
     const RecordFolderChoice folder = recordFolderOf(settings);
-    const RecordContext context = recordContextFor(settings);
+    const auto cannot = [](record::Outcome outcome) { return FolderAccess{outcome, {}, false}; };
     if (refusedAsAdministrator(settings))
-        return {false, checkProblem(record::Outcome::failed(Cause::RootRefused), context), {}};
+        return cannot(record::Outcome::failed(Cause::RootRefused));
     keeper::Request request;
     request.step = keeper::Request::Step::Check;
     request.machineFolder = folder.machine;
@@ -26,30 +26,32 @@ FolderAccess probeRecordFolder(const ClassroomSettings &settings)
         request.perUser = !folder.classFolder;
     }
     request.lockWaitMs = 0;
+    const QString keeper = keeperProgramOf(settings);
     QProcess keeperRun;
     keeperRun.setStandardErrorFile(QProcess::nullDevice());
-    keeperRun.start(context.keeper, {});
+    keeperRun.start(keeper, {});
     keeperRun.write(keeper::encodeRequest(request));
     keeperRun.closeWriteChannel();
     if (!keeperRun.waitForStarted(10'000)) {
-        const int error = ::access(QFile::encodeName(context.keeper).constData(), X_OK) == 0 ? EIO : errno;
-        return {false, checkProblem(record::Outcome::failed(Cause::KeeperMissing, {}, error), context), {}};
+        const int error = ::access(QFile::encodeName(keeper).constData(), X_OK) == 0 ? EIO : errno;
+        return cannot(record::Outcome::failed(Cause::KeeperMissing, {}, error));
     }
-    if (!keeperRun.waitForFinished(context.limitSeconds * 1000)) {
+    if (!keeperRun.waitForFinished(settings.recordWaitMs + kSilentFolderGraceMs)) {
         keeperRun.kill();
         keeperRun.waitForFinished(1000);
-        return {false, checkProblem(record::Outcome::failed(Cause::NoAnswer, folder.path), context), {}};
+        return cannot(record::Outcome::failed(Cause::NoAnswer, folder.path));
     }
     const auto reply = keeper::parseReply(keeperRun.readAllStandardOutput());
     if (!reply)
-        return {false, checkProblem(record::Outcome::failed(Cause::KeeperFailed), context), {}};
+        return cannot(record::Outcome::failed(Cause::KeeperFailed));
     const record::Outcome &check = reply->record;
     if (check.happened == Happened::Read)
-        return {true, check.cause == Cause::None ? QString() : checkProblem(check, context),
-                reply->registerLine.happened == Happened::Failed ? registerProblem(reply->registerLine, context)
-                                                                  : QString()};
+        return {check, reply->registerLine, false};
     // The per-user folder is made at the first game, with its parents.
-    if (check.cause == Cause::FolderMissing && !folder.classFolder && check.error == ENOENT)
-        return {true, QStringLiteral("la cartella non c'è ancora: la prima partita la crea"), {}};
-    return {false, checkProblem(check, context), {}};
+    if (check.cause == Cause::FolderMissing && !folder.classFolder && check.error == ENOENT) {
+        record::Outcome later;
+        later.happened = Happened::Read;
+        return {later, {}, true};
+    }
+    return cannot(check);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include "record/RecordOutcome.h"
 
 struct ClassroomSettings;
 
@@ -10,8 +10,11 @@ struct ClassroomSettings;
 // rights. Nothing on disk is changed.
 struct FolderAccess
 {
-    bool canKeep = false;
-    QString why; // in Italian: the cause when it cannot; a note or nothing when it can
-    QString registerWhy; // why the register can take no line there; nothing when it can
+    // Read: it can (with a cause: something to tell); Failed: it cannot.
+    record::Outcome record;
+    record::Outcome registerLine; // Failed: the register can take no line there
+    bool canKeep() const { return record.happened == record::Happened::Read; }
+    // The player's own folder, not made yet: the first game makes it.
+    bool madeAtFirstGame = false;
 };
 FolderAccess probeRecordFolder(const ClassroomSettings &settings);

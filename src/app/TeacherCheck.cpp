@@ -3,6 +3,7 @@
 #include "startup/ClassroomSettings.h"
 #include "startup/CommandLine.h"
 #include "startup/ConfigurationMessages.h"
+#include "app/CheckMessages.h"
 #include "app/FolderProbe.h"
 #include "record/RecordNames.h"
 #include "settings/Configuration.h"
@@ -56,16 +57,20 @@ CheckReport teacherCheck(const CommandLine &line, const Configuration &configura
                                                          "nella propria cartella personale\n");
     text += QStringLiteral("  esiste: %1\n").arg(existence(folder));
     const FolderAccess access = probeRecordFolder(settings);
-    text += access.canKeep ? QStringLiteral("  questo account può tenerci il record%1\n")
-                                 .arg(access.why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(access.why))
-                           : QStringLiteral("  questo account NON può tenerci il record: %1.\n").arg(access.why);
+    const RecordContext context = recordContextFor(settings);
+    const QString note = access.madeAtFirstGame ? QStringLiteral("la cartella non c'è ancora: la prima partita la crea")
+                         : access.record.cause != record::Cause::None ? checkProblem(access.record, context)
+                                                                      : QString();
+    text += access.canKeep() ? QStringLiteral("  questo account può tenerci il record%1\n")
+                                   .arg(note.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(note))
+                             : QStringLiteral("  questo account NON può tenerci il record: %1.\n").arg(note);
 
     const QString registerFile = readablePath(folder + '/' + kRegisterFileName);
-    const bool registerRefuses = settings.registerEnabled && !access.registerWhy.isEmpty();
+    const bool registerRefuses = settings.registerEnabled && access.registerLine.happened == record::Happened::Failed;
     if (settings.registerEnabled)
         text += QStringLiteral("\nRegistro: acceso (%1), nel file %2\n").arg(placeText(configuration.registerEnabledFrom), registerFile);
     if (registerRefuses)
-        text += QStringLiteral("  NON può ricevere altre partite: %1\n").arg(access.registerWhy);
+        text += QStringLiteral("  NON può ricevere altre partite: %1\n").arg(registerProblem(access.registerLine, context));
     if (!settings.registerEnabled)
         text += QStringLiteral("\nRegistro: spento (%1)\n")
                     .arg(configuration.registerEnabledFrom.isSet() ? placeText(configuration.registerEnabledFrom)
@@ -75,11 +80,11 @@ CheckReport teacherCheck(const CommandLine &line, const Configuration &configura
                                "Ripetilo da un account di alunno: su - alunno1 -c 'tarvimonda --check'\n");
     // Every game's end would fail at its register line: not a machine that
     // keeps what the teacher asked for.
-    text += !access.canKeep  ? QStringLiteral("\nEsito: il record non si può tenere in questa cartella")
+    text += !access.canKeep() ? QStringLiteral("\nEsito: il record non si può tenere in questa cartella")
             : registerRefuses ? QStringLiteral("\nEsito: il record si può tenere, ma il registro non riceve le partite")
                               : QStringLiteral("\nEsito: il record si può tenere");
     text += configuration.problems.isEmpty() ? QStringLiteral(".\n")
                                              : QStringLiteral("; righe della configurazione che non valgono: %1 (vedi sopra).\n")
                                                    .arg(configuration.problems.size());
-    return {text, access.canKeep && !registerRefuses ? 0 : 1};
+    return {text, access.canKeep() && !registerRefuses ? 0 : 1};
 }
